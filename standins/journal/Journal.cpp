@@ -1,0 +1,86 @@
+#include "Journal.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "framework/UniqueHandle.h"
+
+namespace journal {
+namespace {
+
+double MillisecondsNow() {
+  LARGE_INTEGER frequency{}, counter{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  if (frequency.QuadPart == 0)
+    return 0.0;
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::wstring JournalPath() {
+  DWORD needed = GetEnvironmentVariableW(L"GEARSHIFT_JOURNAL", nullptr, 0);
+  if (needed == 0)
+    return {};
+  std::wstring path(needed, L'\0');
+  DWORD written = GetEnvironmentVariableW(L"GEARSHIFT_JOURNAL", path.data(), needed);
+  path.resize(written < needed ? written : 0);
+  return path;
+}
+
+// Append-only access alone is not enough under Wine: two appenders can land on the same offset and one
+// line is lost. Every writer of every process takes this mutex around its append.
+class AppendLock {
+ public:
+  AppendLock() {
+    static framework::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, L"GearShiftJournalAppend"));
+    mutex_ = mutex.Get();
+    // A writer that died while holding it hands it over as abandoned, which still grants ownership;
+    // the time limit only keeps a wedged writer from freezing the component that journals.
+    if (mutex_ && WaitForSingleObject(mutex_, 2000) == WAIT_TIMEOUT)
+      mutex_ = nullptr;
+  }
+  AppendLock(const AppendLock&) = delete;
+  AppendLock& operator=(const AppendLock&) = delete;
+  ~AppendLock() {
+    if (mutex_)
+      ReleaseMutex(mutex_);
+  }
+
+ private:
+  HANDLE mutex_ = nullptr;
+};
+
+}  // namespace
+
+std::string Hex(unsigned long long value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", value);
+  return text;
+}
+
+void Write(std::string_view component, std::string_view event) {
+  std::wstring path = JournalPath();
+  if (path.empty())
+    return;
+
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%.3f ", MillisecondsNow());
+  std::string line = stamp;
+  line.append(component).append(" ").append(event).append("\n");
+
+  AppendLock lock;
+  // Append-only access makes every WriteFile land at the end of the file, atomically with respect to
+  // other appenders; sharing lets every stand-in and the tests keep it open at once.
+  framework::UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    OutputDebugStringA(("journal: cannot open the journal file for " + line).c_str());
+    return;
+  }
+  DWORD written = 0;
+  WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+}  // namespace journal
