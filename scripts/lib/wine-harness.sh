@@ -18,24 +18,15 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 _gs_xvfb_pid=""
 _gs_wineserver_pid=""
 
-_gs_free_display() {
-  local n
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      echo "$n"
-      return 0
-    fi
-  done
-  return 1
-}
-
-_gs_wait_for() {  # seconds, command...
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
+# Waits until our Xvfb answers on display $1; fails at once when it died (the number was taken).
+_gs_xvfb_ready() {
+  local deadline=$((SECONDS + 30))
+  while kill -0 "$_gs_xvfb_pid" 2>/dev/null; do
+    xdpyinfo -display ":$1" >/dev/null 2>&1 && return 0
     [ $SECONDS -lt $deadline ] || return 1
     sleep 0.1
   done
+  return 1
 }
 
 wine_harness_down() {
@@ -58,13 +49,23 @@ wine_harness_up() {
   trap wine_harness_down EXIT
   trap 'exit 130' INT TERM
 
-  local display
-  display=$(_gs_free_display) || { echo "wine-harness: no free X display number" >&2; return 1; }
-  Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb.log" 2>&1 &
-  _gs_xvfb_pid=$!
-  export DISPLAY=":$display"
-  if ! _gs_wait_for 30 xdpyinfo -display "$DISPLAY"; then
-    echo "wine-harness: Xvfb did not come up on $DISPLAY (see $GS_LOGS/xvfb.log)" >&2
+  # Another run on this machine (a second work tree, say) may take a display number between our look
+  # and Xvfb's start, so a number counts as ours only once our own Xvfb answers on it.
+  local n
+  for n in $(seq 90 140); do
+    [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
+    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb.log" 2>&1 &
+    _gs_xvfb_pid=$!
+    if _gs_xvfb_ready "$n"; then
+      export DISPLAY=":$n"
+      break
+    fi
+    kill "$_gs_xvfb_pid" >/dev/null 2>&1 || true
+    wait "$_gs_xvfb_pid" 2>/dev/null || true
+    _gs_xvfb_pid=""
+  done
+  if [ -z "$_gs_xvfb_pid" ]; then
+    echo "wine-harness: Xvfb did not come up (see $GS_LOGS/xvfb.log)" >&2
     return 1
   fi
 
