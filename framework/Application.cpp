@@ -1,0 +1,146 @@
+#include "framework/Application.h"
+
+#include <exception>
+
+#include "framework/Exception.h"
+#include "framework/Form.h"
+#include "framework/Text.h"
+
+namespace framework {
+
+TApplication& Application() {
+  static TApplication* application = new TApplication();  // intentionally never destroyed
+  return *application;
+}
+
+namespace {
+
+std::wstring ExePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+TApplication::TApplication() {
+  // Like any Windows program, the title is the executable's name without its extension.
+  std::wstring path = ExePath();
+  std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+  Title = name.substr(0, name.find_last_of(L'.'));
+}
+
+TApplication::~TApplication() {
+  DestroyForms();
+}
+
+void TApplication::Initialize() {
+  mainThreadId_ = GetCurrentThreadId();
+  if (!mainThread_)
+    mainThread_ = std::make_unique<MainThreadChannel>();
+  if (!window_) {
+    // A tool window never gets a task-bar button of its own: the button belongs to the main form.
+    window_.Reset(CreateHostedWindow(*this, L"TApplication", Title.c_str(),
+                                     WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW, 0, 0, 0, 0,
+                                     nullptr));
+  }
+}
+
+void TApplication::AdoptForm(std::unique_ptr<TForm> form) {
+  if (!mainForm_)
+    mainForm_ = form.get();
+  forms_.push_back(std::move(form));
+}
+
+void TApplication::Run() {
+  running_ = true;
+  if (ShowMainForm && mainForm_)
+    mainForm_->Show();
+  MSG msg;
+  while (!terminated_) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1)
+      break;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  running_ = false;
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  if (mainThreadId_ == 0 || GetCurrentThreadId() == mainThreadId_) {
+    PostQuitMessage(0);
+  } else {
+    PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0);
+  }
+}
+
+void TApplication::HandleException() noexcept {
+  std::string message;
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+  }
+  ShowException(message);
+}
+
+void TApplication::ShowException(const std::string& message) noexcept {
+  try {
+    if (OnException) {
+      OnException(message);
+      return;
+    }
+  } catch (...) {
+    // The replacement failed: fall back to the message box rather than lose the report.
+  }
+  MessageBoxW(nullptr, Widen(message).c_str(), Title.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::DestroyForms() noexcept {
+  while (!forms_.empty()) {
+    std::unique_ptr<TForm> form = std::move(forms_.back());
+    forms_.pop_back();
+    form->Destroy();
+    if (form.get() == mainForm_)
+      mainForm_ = nullptr;
+  }
+}
+
+MainThreadChannel& TApplication::MainThread() {
+  if (!mainThread_)
+    throw Exception("The application is not initialised: no main-thread channel");
+  return *mainThread_;
+}
+
+std::wstring TApplication::ExeFolder() {
+  std::wstring path = ExePath();
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+LRESULT TApplication::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+  switch (msg) {
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends once this returns and the process is ended without a quit message: the
+      // forms' own clean-up (the service unregistration among it) has to happen now.
+      if (wParam) {
+        terminated_ = true;
+        DestroyForms();
+      }
+      return 0;
+    default:
+      return DefWindowProcW(window, msg, wParam, lParam);
+  }
+}
+
+}  // namespace framework

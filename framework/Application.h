@@ -1,0 +1,82 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/MainThreadChannel.h"
+#include "framework/UniqueHandle.h"
+#include "framework/WindowHost.h"
+
+namespace framework {
+
+class TForm;
+
+// The process's application object: its forms, its own hidden top-level window, the message loop and
+// the standard exception report. One per process, reached through Application().
+class TApplication : private WindowHost {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  // Creates the application's own window and the main-thread channel; call once, on the main thread.
+  void Initialize();
+
+  // Creates a form, stores it in reference and keeps it until DestroyForms. The first form created
+  // becomes the main form.
+  template <class T>
+  void CreateForm(T*& reference) {
+    auto form = std::make_unique<T>();
+    reference = form.get();
+    AdoptForm(std::move(form));
+  }
+
+  // Runs the message loop until a quit request is taken from the queue or Terminate was asked for.
+  void Run();
+  // Asks the message loop to end; callable from any thread.
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // True while the message loop runs: start-up is over.
+  bool Running() const { return running_; }
+
+  // Reports the exception being handled (call from a catch block): the message of a std::exception,
+  // an empty message for any other thrown object.
+  void HandleException() noexcept;
+  void ShowException(const std::string& message) noexcept;
+  // Replaces the message box of the exception report, for example to record it.
+  std::function<void(const std::string& message)> OnException;
+
+  // Runs each form's OnDestroy and destroys the forms, the last created first. Idempotent.
+  void DestroyForms() noexcept;
+
+  HWND Handle() const { return window_.Get(); }
+  TForm* MainForm() const { return mainForm_; }
+  MainThreadChannel& MainThread();
+  // The folder of the program's executable, with its trailing backslash.
+  static std::wstring ExeFolder();
+
+  bool ShowMainForm = true;
+  bool MainFormOnTaskBar = false;
+  std::wstring Title;
+
+ private:
+  void AdoptForm(std::unique_ptr<TForm> form);
+  LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
+
+  UniqueWindow window_;
+  std::unique_ptr<MainThreadChannel> mainThread_;
+  std::vector<std::unique_ptr<TForm>> forms_;
+  TForm* mainForm_ = nullptr;
+  DWORD mainThreadId_ = 0;
+  bool terminated_ = false;
+  bool running_ = false;
+};
+
+// The one application object of the process; created on first use and never destroyed, so that forms
+// and late callbacks can always reach it.
+TApplication& Application();
+
+}  // namespace framework

@@ -1,0 +1,201 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "WinTestSupport.h"
+#include "framework/Application.h"
+#include "framework/Button.h"
+#include "framework/Exception.h"
+#include "framework/Form.h"
+
+namespace {
+
+using framework::TFormDescription;
+
+const TFormDescription kDescription{L"Test caption",
+                                    10,
+                                    20,
+                                    300,
+                                    200,
+                                    COLOR_BTNFACE,
+                                    {L"Tahoma", -11},
+                                    96,
+                                    framework::TBorderStyle::Sizeable};
+
+class TTestForm : public framework::TForm {
+ public:
+  TTestForm() : TForm(L"TTestForm", kDescription) {}
+  ~TTestForm() override { Destroy(); }
+  std::vector<UINT> seen;
+  bool throwStd = false;
+  bool throwOther = false;
+
+ protected:
+  void Dispatch(framework::TMessage& message) override {
+    if (message.Msg == WM_USER + 1) {
+      seen.push_back(message.Msg);
+      if (throwStd)
+        throw framework::Exception("it went wrong");
+      if (throwOther)
+        throw 42;
+      message.Result = 77;
+      return;
+    }
+    TForm::Dispatch(message);
+  }
+};
+
+class TOverlayForm : public framework::TForm {
+ public:
+  TOverlayForm()
+      : TForm(L"TOverlayForm", {L"Overlay",
+                                0,
+                                0,
+                                100,
+                                100,
+                                COLOR_BTNFACE,
+                                {L"Tahoma", -11},
+                                96,
+                                framework::TBorderStyle::None}) {}
+  ~TOverlayForm() override { Destroy(); }
+
+ protected:
+  void CreateParams(framework::TCreateParams& params) override {
+    TForm::CreateParams(params);
+    params.ExStyle =
+        (params.ExStyle | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE) & ~WS_EX_APPWINDOW;
+  }
+};
+
+class FrameworkFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    framework::Application().Initialize();
+    framework::Application().OnException = [this](const std::string& message) { reports.push_back(message); };
+  }
+  void TearDown() override { framework::Application().OnException = nullptr; }
+  std::vector<std::string> reports;
+};
+
+std::wstring ClassNameOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::wstring CaptionOf(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+
+TEST_F(FrameworkFormTest, WindowIsMadeOnDemandFromTheStoredDescription) {
+  TTestForm form;
+  EXPECT_FALSE(form.HandleAllocated());
+  HWND window = form.Handle();
+  ASSERT_TRUE(IsWindow(window));
+  EXPECT_EQ(ClassNameOf(window), L"TTestForm");
+  EXPECT_EQ(CaptionOf(window), L"Test caption");
+  EXPECT_FALSE(IsWindowVisible(window)) << "a form stays hidden until shown";
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right - client.left, 300);
+  EXPECT_EQ(client.bottom - client.top, 200);
+  RECT frame;
+  GetWindowRect(window, &frame);
+  EXPECT_EQ(frame.left, 10);
+  EXPECT_EQ(frame.top, 20);
+  EXPECT_EQ(form.Handle(), window) << "the handle is made once";
+}
+
+TEST_F(FrameworkFormTest, CreateParamsOverrideShapesTheWindow) {
+  TOverlayForm form;
+  HWND window = form.Handle();
+  LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+  EXPECT_EQ(exStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE),
+            WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE);
+  EXPECT_EQ(exStyle & WS_EX_APPWINDOW, 0);
+  EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION, 0) << "a borderless form has no caption bar";
+
+  HWND before = GetForegroundWindow();
+  form.Show();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_NE(GetForegroundWindow(), window) << "a never-activated form must not take the foreground";
+  EXPECT_EQ(GetForegroundWindow(), before);
+  form.Close();
+  EXPECT_FALSE(form.Visible()) << "closing a form that is not the main form hides it";
+}
+
+TEST_F(FrameworkFormTest, DispatchOverrideSeesMessagesAndTheRestGoesToDefaultHandling) {
+  TTestForm form;
+  HWND window = form.Handle();
+  EXPECT_EQ(SendMessageW(window, WM_USER + 1, 0, 0), 77);
+  EXPECT_EQ(form.seen.size(), 1u);
+  SetWindowTextW(window, L"renamed");
+  EXPECT_EQ(CaptionOf(window), L"renamed") << "WM_SETTEXT must reach the system's handling";
+
+  framework::TMessage simulated{WM_USER + 1, 0, 0, 0};
+  form.Perform(simulated);
+  EXPECT_EQ(simulated.Result, 77);
+  EXPECT_EQ(form.seen.size(), 2u);
+}
+
+TEST_F(FrameworkFormTest, ExceptionsInHandlersReachTheStandardReport) {
+  TTestForm form;
+  HWND window = form.Handle();
+  form.throwStd = true;
+  SendMessageW(window, WM_USER + 1, 0, 0);
+  form.throwStd = false;
+  form.throwOther = true;
+  SendMessageW(window, WM_USER + 1, 0, 0);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0], "it went wrong");
+  EXPECT_EQ(reports[1], "") << "an object that is no exception is reported with an empty message";
+  EXPECT_TRUE(IsWindow(window)) << "the form survives a failing handler";
+}
+
+TEST_F(FrameworkFormTest, OnDestroyRunsWhileTheWindowStillExists) {
+  HWND window = nullptr;
+  bool windowAliveInOnDestroy = false;
+  int calls = 0;
+  {
+    TTestForm form;
+    window = form.Handle();
+    form.OnDestroy = [&](framework::TObject*) {
+      ++calls;
+      windowAliveInOnDestroy = IsWindow(window) != 0;
+    };
+    form.Destroy();
+    form.Destroy();
+  }
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(windowAliveInOnDestroy);
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(FrameworkFormTest, ButtonSitsOnItsFormAndReportsClicks) {
+  TTestForm form;
+  framework::TButton button(form, {L"Hot Key", 15, 25, 75, 25, 0});
+  int clicks = 0;
+  button.OnClick = [&](framework::TObject*) { ++clicks; };
+  HWND window = form.Handle();
+  HWND buttonWindow = button.Handle();
+  ASSERT_TRUE(IsWindow(buttonWindow));
+  EXPECT_EQ(GetParent(buttonWindow), window);
+  EXPECT_EQ(CaptionOf(buttonWindow), L"Hot Key");
+  RECT rect;
+  GetWindowRect(buttonWindow, &rect);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, 15);
+  EXPECT_EQ(rect.top, 25);
+  EXPECT_EQ(rect.right - rect.left, 75);
+  EXPECT_NE(SendMessageW(buttonWindow, WM_GETFONT, 0, 0), 0) << "the button carries the form's font";
+
+  SendMessageW(buttonWindow, BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
