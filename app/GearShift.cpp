@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include "app/ClientId.h"
+#include "app/Main.h"
+#include "framework/Application.h"
+#include "framework/UniqueHandle.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Session-local (no namespace prefix): one copy per user session. The handle is held until the
+  // process ends; that is what keeps later copies out.
+  framework::UniqueKernelHandle instanceMutex(CreateMutexA(nullptr, TRUE, ClientId));
+  if (GetLastError() == ERROR_ALREADY_EXISTS)
+    return 0;
+
+  auto& application = framework::Application();
+  try {
+    application.ShowMainForm = false;
+    application.Initialize();
+    application.MainFormOnTaskBar = true;
+    application.CreateForm(MainForm);
+    MainForm->StartResident();
+    application.Run();
+  } catch (...) {
+    application.HandleException();
+  }
+  application.DestroyForms();
+  return 0;
+}

@@ -1,0 +1,121 @@
+#include "app/Main.h"
+
+#include "app/ClientId.h"
+#include "app/MessageFilter.h"
+#include "framework/Application.h"
+#include "framework/GdiPlusApi.h"
+#include "norvikservice/NorvikService.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+// GDI+ version 1, no debug callback, its background thread and external codecs allowed.
+const GdiplusStartupInput GdiplusInput{1, nullptr, FALSE, FALSE};
+ULONG_PTR GdiplusToken = 0;
+
+const framework::TFormDescription MainFormDescription{
+    .Caption = L"GearShift",
+    .Left = 0,
+    .Top = 0,
+    .ClientWidth = 418,
+    .ClientHeight = 282,
+    .Color = COLOR_BTNFACE,
+    .Font = {L"Tahoma", -11},
+    .PixelsPerInch = 96,
+    .BorderStyle = framework::TBorderStyle::Sizeable,
+};
+
+const framework::TButtonDescription HotKeyButtonDescription{
+    .Caption = L"Hot Key", .Left = 335, .Top = 249, .Width = 75, .Height = 25, .TabOrder = 0};
+
+}  // namespace
+
+TMainForm::TMainForm()
+    : TForm(L"TMainForm", MainFormDescription),
+      RegisterTimer(RegisterRetryInterval, false),
+      HotKeyButton(*this, HotKeyButtonDescription) {
+  RegisterTimer.OnTimer = [this](framework::TObject* sender) { OnRegisterTimer(sender); };
+  HotKeyButton.OnClick = [this](framework::TObject* sender) { HotKeyButtonClick(sender); };
+  OnDestroy = [this](framework::TObject* sender) { FormDestroy(sender); };
+
+  LevelText.clear();
+  GdiplusStartup(&GdiplusToken, &GdiplusInput, nullptr);
+
+  // The service may not be up yet (the program usually starts with the session): keep trying.
+  Registered = false;
+  TryRegister();
+  if (!Registered)
+    RegisterTimer.SetEnabled(true);
+
+  MessageFilterAllow(HotKeyMessage, MSGFLT_ADD);
+}
+
+void TMainForm::TryRegister() {
+  Registered = NkSysSvr_RegisterNotify(Handle(), ClientIdW) != 0;
+}
+
+void TMainForm::FormDestroy(framework::TObject*) {
+  GdiplusShutdown(GdiplusToken);
+  // Also when no registration ever succeeded: the service may have seen one this form cannot know of.
+  NkSysSvr_UnregisterNotify(Handle(), ClientIdW);
+}
+
+void TMainForm::OnRegisterTimer(framework::TObject*) {
+  TryRegister();
+  RegisterTimer.SetEnabled(!Registered);
+}
+
+void TMainForm::HotKeyButtonClick(framework::TObject*) {
+  // The test path: exactly what the keyboard hook's first default hot key would cause.
+  framework::TMessage message{HotKeyMessage, MessageTag, FirstDefaultHotKeyCode, 0};
+  OnServiceNotify(message);
+  OnHotKeyMessage(message);
+}
+
+void TMainForm::StartResident() {
+  ShowWindow(framework::Application().Handle(), SW_HIDE);
+}
+
+void TMainForm::Dispatch(framework::TMessage& message) {
+  switch (message.Msg) {
+    case CloseRequestMessage:
+      // Only the low byte is compared: senders of the suite put other bits above the tag.
+      if ((message.WParam & 0xFF) == MessageTag) {
+        OnCloseRequest(message);
+        return;
+      }
+      break;
+    case ServiceNotifyMessage:
+      if (message.WParam == MessageTag) {
+        OnServiceNotify(message);
+        return;
+      }
+      break;
+    case HotKeyMessage:
+      if (message.WParam == MessageTag) {
+        OnHotKeyMessage(message);
+        return;
+      }
+      break;
+  }
+  TForm::Dispatch(message);
+}
+
+void TMainForm::OnCloseRequest(framework::TMessage&) {
+  MainForm->Close();
+}
+
+void TMainForm::OnServiceNotify(framework::TMessage& message) {
+  // A notification that arrives while start-up still runs (a message box can pump messages) finds
+  // nothing ready to announce with: it is dropped.
+  if (!framework::Application().Running())
+    return;
+  // No notification code is answered here: every one goes on to default handling.
+  TForm::Dispatch(message);
+}
+
+void TMainForm::OnHotKeyMessage(framework::TMessage&) {
+  // The hot-key message is never passed on to default handling; before the message loop runs it is
+  // dropped like a notification.
+}

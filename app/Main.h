@@ -1,0 +1,46 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Button.h"
+#include "framework/Form.h"
+#include "framework/Timer.h"
+
+// The window messages the outside world sends to the main form. Each carries the tag 0x55 in wParam.
+inline constexpr UINT CloseRequestMessage = WM_USER;       // from another program of the suite
+inline constexpr UINT ServiceNotifyMessage = WM_USER + 8;  // from the system service
+inline constexpr UINT HotKeyMessage = WM_USER + 103;       // from the keyboard hook library
+inline constexpr WPARAM MessageTag = 0x55;
+inline constexpr UINT RegisterRetryInterval = 2500;          // milliseconds
+inline constexpr LPARAM FirstDefaultHotKeyCode = 0x5000041;  // Ctrl+Alt+A
+
+// The program's hidden main window: the one window the service, the keyboard hook and the suite talk
+// to. It is never shown.
+class TMainForm : public framework::TForm {
+ public:
+  TMainForm();
+
+  framework::TTimer RegisterTimer;
+  framework::TButton HotKeyButton;
+  bool Registered = false;
+  std::string LevelText;
+
+  void FormDestroy(framework::TObject* sender);
+  void OnRegisterTimer(framework::TObject* sender);
+  void HotKeyButtonClick(framework::TObject* sender);
+  // The last step of start-up, once both forms exist.
+  void StartResident();
+
+ protected:
+  void Dispatch(framework::TMessage& message) override;
+
+ private:
+  void OnCloseRequest(framework::TMessage& message);
+  void OnServiceNotify(framework::TMessage& message);
+  void OnHotKeyMessage(framework::TMessage& message);
+  void TryRegister();
+};
+
+extern TMainForm* MainForm;
