@@ -1,0 +1,171 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "E2eSupport.h"
+
+namespace e2e {
+namespace {
+
+constexpr char kClientId[] = "7416C3CD-C93B-4555-82FE-3A4C4ECE0084";
+constexpr UINT kCloseRequest = 0x400, kServiceNotify = 0x408, kHotKey = 0x467;
+constexpr double kRetryMs = 2500;
+
+std::string HexOf(HWND window) {
+  return Hex(reinterpret_cast<uintptr_t>(window));
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (service.Running())
+      RunToEnd(L"nksyssvr.exe", L"stop");
+  }
+
+  // Starts the program and waits for its hidden main form.
+  HWND StartProgram() {
+    program = Process::Start(L"GearShift.exe");
+    EXPECT_TRUE(program.Running()) << "GearShift.exe did not start";
+    HWND window = WaitForWindow(program.Id(), L"TMainForm", L"GearShift");
+    EXPECT_NE(window, nullptr) << "no main form appeared\n" << journal.Dump();
+    return window;
+  }
+
+  void StartService() {
+    service = Process::Start(L"nksyssvr.exe");
+    ASSERT_FALSE(journal.WaitFor("svc", "start").empty()) << "the service did not start\n" << journal.Dump();
+  }
+
+  // Closes the program the way the suite does and checks that it ends cleanly.
+  void CloseProgram(HWND window) {
+    PostMessageW(window, kCloseRequest, 0x55, 0);
+    ASSERT_TRUE(program.WaitForExit()) << "the program did not end on the close request";
+    EXPECT_EQ(program.ExitCode(), 0u);
+  }
+
+  Journal journal;
+  Process service;
+  Process program;
+};
+
+TEST_F(StartupTest, SecondCopyExitsAtOnceWithZeroAndTheFirstKeepsRunning) {
+  StartService();
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+
+  Process second = Process::Start(L"GearShift.exe");
+  ASSERT_TRUE(second.WaitForExit()) << "the second copy kept running";
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_TRUE(WindowsOf(second.Id(), L"").empty()) << "the second copy made windows";
+
+  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(journal.Find("svc", "register").size(), 1u) << "only the first copy registers\n"
+                                                        << journal.Dump();
+  CloseProgram(window);
+}
+
+TEST_F(StartupTest, RunsWithoutAnyVisibleWindow) {
+  StartService();
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_TRUE(VisibleWindowsOf(program.Id()).empty()) << "the resident program shows a window";
+  CloseProgram(window);
+}
+
+TEST_F(StartupTest, RegistersAtOnceWhileTheServiceRuns) {
+  StartService();
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  auto registrations = journal.WaitFor("svc", "register");
+  ASSERT_EQ(registrations.size(), 1u) << journal.Dump();
+  ASSERT_EQ(registrations[0].Args.size(), 3u) << registrations[0].Text;
+  EXPECT_EQ(registrations[0].Args[0], HexOf(window));
+  EXPECT_EQ(registrations[0].Args[1], kClientId);
+  EXPECT_EQ(registrations[0].Args[2], "ok");
+  CloseProgram(window);
+}
+
+TEST_F(StartupTest, RegistersOnTheFirstTickAfterTheServiceStartsAndThenStopsTrying) {
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  auto refused = journal.WaitFor("svc", "register", 2);
+  ASSERT_GE(refused.size(), 2u) << "the program should retry while the service is absent\n" << journal.Dump();
+  EXPECT_EQ(refused[0].Args.back(), "refused");
+  EXPECT_NEAR(refused[1].Ms - refused[0].Ms, kRetryMs, 400) << journal.Dump();
+
+  StartService();
+  auto start = journal.Find("svc", "start");
+  std::vector<JournalLine> accepted;
+  ASSERT_TRUE(WaitUntil([&] {
+    accepted.clear();
+    for (auto& line : journal.Find("svc", "register")) {
+      if (line.Args.size() == 3 && line.Args[2] == "ok")
+        accepted.push_back(line);
+    }
+    return !accepted.empty();
+  })) << journal.Dump();
+  EXPECT_EQ(accepted[0].Args[0], HexOf(window));
+  EXPECT_LE(accepted[0].Ms - start[0].Ms, kRetryMs + 500) << "registration must come with the next tick\n"
+                                                          << journal.Dump();
+
+  // Watch two more ticks: a registered program must not try again.
+  size_t attempts = journal.Find("svc", "register").size();
+  WaitUntil([&] { return journal.Find("svc", "register").size() > attempts; },
+            std::chrono::milliseconds(6000));
+  EXPECT_EQ(journal.Find("svc", "register").size(), attempts) << journal.Dump();
+  CloseProgram(window);
+}
+
+TEST_F(StartupTest, CloseRequestComparesOnlyTheLowByteOfItsTag) {
+  StartService();
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  PostMessageW(window, kCloseRequest, 0x155, 0);
+  ASSERT_TRUE(program.WaitForExit()) << "0x400 with wParam 0x155 must end the program";
+  EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+TEST_F(StartupTest, MessagesWithAnotherTagDoNothing) {
+  StartService();
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  PostMessageW(window, kServiceNotify, 0x155, 0xa0060000);
+  PostMessageW(window, kHotKey, 0x155, 0x5000041);
+  PostMessageW(window, kCloseRequest, 0x56, 0);
+  // A message sent after them returns only once they have all been dispatched.
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result));
+  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(VisibleWindowsOf(program.Id()).empty());
+  EXPECT_TRUE(journal.Find("svc", "unregister").empty()) << journal.Dump();
+  CloseProgram(window);
+}
+
+TEST_F(StartupTest, UnregistersOnTheWayOutAlsoWhenNeverRegistered) {
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  ASSERT_FALSE(journal.WaitFor("svc", "register").empty()) << journal.Dump();
+  CloseProgram(window);
+  auto unregistrations = journal.WaitFor("svc", "unregister");
+  ASSERT_EQ(unregistrations.size(), 1u) << journal.Dump();
+  ASSERT_GE(unregistrations[0].Args.size(), 2u);
+  EXPECT_EQ(unregistrations[0].Args[0], HexOf(window));
+  EXPECT_EQ(unregistrations[0].Args[1], kClientId);
+}
+
+TEST_F(StartupTest, UnregistersTheSameWindowItRegistered) {
+  StartService();
+  HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  auto registrations = journal.WaitFor("svc", "register");
+  ASSERT_FALSE(registrations.empty());
+  CloseProgram(window);
+  auto unregistrations = journal.WaitFor("svc", "unregister");
+  ASSERT_EQ(unregistrations.size(), 1u) << journal.Dump();
+  EXPECT_EQ(unregistrations[0].Args[0], registrations[0].Args[0]);
+}
+
+}  // namespace
+}  // namespace e2e
