@@ -17,17 +17,18 @@ bool ServiceWindow::Create(HINSTANCE instance) {
   if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     return false;
   // Top-level (not message-only) so that clients can find it and power broadcasts reach it.
-  HWND window = CreateWindowExW(0, kServiceWindowClass, kServiceWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, this);
-  window_.Reset(window);
-  return window != nullptr;
+  return CreateWindowExW(0, kServiceWindowClass, kServiceWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                         nullptr, instance, this) != nullptr;
 }
 
 LRESULT CALLBACK ServiceWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) noexcept {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    auto* created = static_cast<ServiceWindow*>(create->lpCreateParams);
+    // Owned from here: every later message, WM_NCCREATE's own default handling included, needs the handle.
+    created->window_.Reset(window);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
   }
   auto* self = reinterpret_cast<ServiceWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCDESTROY) {
