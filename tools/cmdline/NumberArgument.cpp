@@ -1,0 +1,32 @@
+#include "NumberArgument.h"
+
+namespace cmdline {
+
+std::optional<std::uint32_t> ParseNumber32(std::string_view text) {
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty())
+    return std::nullopt;
+
+  std::uint64_t value = 0;
+  for (char c : text) {
+    unsigned digit;
+    if (c >= '0' && c <= '9')
+      digit = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    else
+      return std::nullopt;
+    value = value * base + digit;
+    if (value > UINT32_MAX)
+      return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace cmdline

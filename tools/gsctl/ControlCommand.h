@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gsctl {
+
+// The window messages the main form understands, all tagged with this wParam.
+inline constexpr std::uint32_t kTag = 0x55;
+inline constexpr std::uint32_t kCloseRequestMessage = 0x400;
+inline constexpr std::uint32_t kNotifyMessage = 0x408;
+inline constexpr std::uint32_t kHotKeyMessage = 0x467;
+
+struct PostedMessage {
+  std::uint32_t message = 0;
+  std::uint32_t wParam = 0;
+  std::uint32_t lParam = 0;
+};
+
+struct ControlCommand {
+  enum class Kind { Status, Post };
+  Kind kind = Kind::Status;
+  PostedMessage post;  // only for Kind::Post
+};
+
+struct ControlCommandParse {
+  bool ok = false;
+  ControlCommand command;
+  std::string error;  // why the arguments were refused, for the user
+};
+
+// Reads gsctl's arguments (without the program name).
+ControlCommandParse ParseControlCommand(const std::vector<std::string>& arguments);
+
+// One paragraph listing the commands, for error output.
+std::string ControlUsage();
+
+}  // namespace gsctl

@@ -1,0 +1,74 @@
+#include "ProgramWindows.h"
+
+#include <string>
+
+#include "journal/Journal.h"
+
+namespace gsctl {
+namespace {
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  int length = GetClassNameW(window, name, 256);
+  return std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::wstring CaptionOf(HWND window) {
+  wchar_t text[256] = {};
+  int length = GetWindowTextW(window, text, 256);
+  return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+struct Survey {
+  DWORD processId = 0;
+  HWND osd = nullptr;
+  unsigned visiblePlayers = 0;
+  unsigned totalPlayers = 0;
+};
+
+BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) {
+  auto& survey = *reinterpret_cast<Survey*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != survey.processId)
+    return TRUE;
+  std::wstring windowClass = ClassOf(window);
+  if (windowClass == L"SwfHostPlayer") {
+    ++survey.totalPlayers;
+    if (IsWindowVisible(window))
+      ++survey.visiblePlayers;
+  } else if (windowClass == L"TFlashOsdForm" && !survey.osd && CaptionOf(window) == L"FlashOsdForm") {
+    survey.osd = window;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindMainForm() {
+  return FindWindowW(L"TMainForm", L"GearShift");
+}
+
+StatusReport SurveyProgramWindows(HWND mainForm) {
+  StatusReport report;
+  if (!mainForm)
+    return report;
+  report.mainWindow = journal::Hex(reinterpret_cast<UINT_PTR>(mainForm));
+
+  // Another program may own windows of the same classes; only the main form's process counts.
+  Survey survey;
+  GetWindowThreadProcessId(mainForm, &survey.processId);
+  EnumWindows(VisitTopLevelWindow, reinterpret_cast<LPARAM>(&survey));
+
+  report.visiblePlayers = survey.visiblePlayers;
+  report.totalPlayers = survey.totalPlayers;
+  if (survey.osd) {
+    report.osd = IsWindowVisible(survey.osd) ? OsdState::Visible : OsdState::Hidden;
+    RECT rect{};
+    GetWindowRect(survey.osd, &rect);
+    report.osdRect = {rect.left, rect.top, rect.right, rect.bottom};
+  }
+  return report;
+}
+
+}  // namespace gsctl
