@@ -69,30 +69,36 @@ DWORD RunToEnd(const std::wstring& exeName, const std::wstring& arguments,
   return process.ExitCode();
 }
 
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  const std::wstring& className;
+  const std::wstring& caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectMatchingWindow(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search.processId)
+    return TRUE;
+  wchar_t name[256] = {}, text[256] = {};
+  GetClassNameW(window, name, 256);
+  GetWindowTextW(window, text, 256);
+  if ((search.className.empty() || search.className == name) &&
+      (search.caption.empty() || search.caption == text)) {
+    search.found.push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& className, const std::wstring& caption) {
-  struct Search {
-    DWORD processId;
-    const std::wstring& className;
-    const std::wstring& caption;
-    std::vector<HWND> found;
-  } search{processId, className, caption, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& search = *reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != search.processId)
-          return TRUE;
-        wchar_t name[256] = {}, text[256] = {};
-        GetClassNameW(window, name, 256);
-        GetWindowTextW(window, text, 256);
-        if ((search.className.empty() || search.className == name) &&
-            (search.caption.empty() || search.caption == text)) {
-          search.found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{processId, className, caption, {}};
+  EnumWindows(CollectMatchingWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -19,6 +19,7 @@ constexpr std::chrono::milliseconds kDeadline = 20s;
 class Process {
  public:
   static Process Start(const std::wstring& exeName, const std::wstring& arguments = L"");
+  Process() = default;  // no process: Running() is false
   Process(Process&&) = default;
   Process& operator=(Process&&) = default;
   ~Process();
@@ -31,7 +32,6 @@ class Process {
   void Kill();
 
  private:
-  Process() = default;
   framework::UniqueKernelHandle process_;
   DWORD id_ = 0;
 };
