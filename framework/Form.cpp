@@ -33,7 +33,11 @@ HWND TForm::Handle() {
 void TForm::CreateParams(TCreateParams& params) {
   params.Caption = description_.Caption;
   params.Style = BorderWindowStyle(description_.BorderStyle);
-  params.ExStyle = 0;
+  // The main form (or the form about to become it) carries the task-bar button when the application
+  // says so; the application's own window never shows one.
+  TForm* mainForm = Application().MainForm();
+  bool isMainForm = mainForm == this || mainForm == nullptr;
+  params.ExStyle = Application().MainFormOnTaskBar && isMainForm ? WS_EX_APPWINDOW : 0;
   params.X = left_;
   params.Y = top_;
   params.Width = width_;

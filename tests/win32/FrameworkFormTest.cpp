@@ -129,6 +129,16 @@ TEST_F(FrameworkFormTest, CreateParamsOverrideShapesTheWindow) {
   EXPECT_FALSE(form.Visible()) << "closing a form that is not the main form hides it";
 }
 
+TEST_F(FrameworkFormTest, MainFormCarriesTheTaskBarButtonWhenTheApplicationSaysSo) {
+  framework::Application().MainFormOnTaskBar = true;
+  TTestForm owner;
+  HWND window = owner.Handle();
+  framework::Application().MainFormOnTaskBar = false;
+  EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  TTestForm plain;
+  EXPECT_EQ(GetWindowLongW(plain.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+}
+
 TEST_F(FrameworkFormTest, DispatchOverrideSeesMessagesAndTheRestGoesToDefaultHandling) {
   TTestForm form;
   HWND window = form.Handle();
