@@ -1,0 +1,18 @@
+# cmake -DOBJDUMP=... -DBINARY=... -P CheckImportsByName.cmake
+# Fails unless BINARY imports both service entries from NORVIKSERVICE.DLL by their plain names.
+execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE imports RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump could not read ${BINARY}")
+endif()
+string(FIND "${imports}" "DLL Name: NORVIKSERVICE.DLL" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "NORVIKSERVICE.DLL is not among the imports of ${BINARY}:\n${imports}")
+endif()
+string(SUBSTRING "${imports}" ${at} -1 tail)
+string(REGEX REPLACE "\n[ \t]*\n.*" "" block "${tail}")
+foreach(entry NkSysSvr_RegisterNotify NkSysSvr_UnregisterNotify)
+  if(NOT block MATCHES "[ \t]${entry}(\n|$)")
+    message(FATAL_ERROR "${entry} is not imported by its plain name:\n${block}")
+  endif()
+endforeach()
+message(STATUS "imports by name:\n${block}")
