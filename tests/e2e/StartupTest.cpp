@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "E2eSupport.h"
+#include <memory>
+
+#include "ChildProcess.h"
+#include "TestJournal.h"
+#include "WindowSearch.h"
+#include "journal/Journal.h"
 
 namespace e2e {
 namespace {
@@ -11,41 +16,45 @@ constexpr char kClientId[] = "7416C3CD-C93B-4555-82FE-3A4C4ECE0084";
 constexpr UINT kCloseRequest = 0x400, kServiceNotify = 0x408, kHotKey = 0x467;
 constexpr double kRetryMs = 2500;
 
+using wintest::ChildProcess;
+using wintest::DistCommand;
+using wintest::JournalLine;
+using wintest::WaitUntil;
+
 std::string HexOf(HWND window) {
-  return Hex(reinterpret_cast<uintptr_t>(window));
+  return journal::Hex(reinterpret_cast<uintptr_t>(window));
 }
 
 class StartupTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    if (service.Running())
-      RunToEnd(L"nksyssvr.exe", L"stop");
+    if (service && service->Running())
+      wintest::RunDistProgram(L"nksyssvr.exe", L"stop");
   }
 
   // Starts the program and waits for its hidden main form.
   HWND StartProgram() {
-    program = Process::Start(L"GearShift.exe");
-    EXPECT_TRUE(program.Running()) << "GearShift.exe did not start";
-    HWND window = WaitForWindow(program.Id(), L"TMainForm", L"GearShift");
-    EXPECT_NE(window, nullptr) << "no main form appeared\n" << journal.Dump();
+    program = std::make_unique<ChildProcess>(DistCommand(L"GearShift.exe"));
+    EXPECT_TRUE(program->Started()) << "GearShift.exe did not start, error " << program->StartError();
+    HWND window = WaitForWindow(program->Id(), L"TMainForm", L"GearShift");
+    EXPECT_NE(window, nullptr) << "no main form appeared\n" << journal.Text();
     return window;
   }
 
   void StartService() {
-    service = Process::Start(L"nksyssvr.exe");
-    ASSERT_FALSE(journal.WaitFor("svc", "start").empty()) << "the service did not start\n" << journal.Dump();
+    service = std::make_unique<ChildProcess>(DistCommand(L"nksyssvr.exe"));
+    ASSERT_FALSE(journal.WaitFor("svc", "start").empty()) << "the service did not start\n" << journal.Text();
   }
 
   // Closes the program the way the suite does and checks that it ends cleanly.
   void CloseProgram(HWND window) {
     PostMessageW(window, kCloseRequest, 0x55, 0);
-    ASSERT_TRUE(program.WaitForExit()) << "the program did not end on the close request";
-    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(program->WaitForExit(), 0u) << "the program did not end cleanly on the close request";
   }
 
-  Journal journal;
-  Process service;
-  Process program;
+  wintest::TestJournal journal;
+  std::unique_ptr<ChildProcess> service;
+  std::unique_ptr<ChildProcess> program;
 };
 
 TEST_F(StartupTest, SecondCopyExitsAtOnceWithZeroAndTheFirstKeepsRunning) {
@@ -53,15 +62,14 @@ TEST_F(StartupTest, SecondCopyExitsAtOnceWithZeroAndTheFirstKeepsRunning) {
   HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
 
-  Process second = Process::Start(L"GearShift.exe");
-  ASSERT_TRUE(second.WaitForExit()) << "the second copy kept running";
-  EXPECT_EQ(second.ExitCode(), 0u);
+  ChildProcess second(DistCommand(L"GearShift.exe"));
+  EXPECT_EQ(second.WaitForExit(), 0u) << "the second copy must end at once with code 0";
   EXPECT_TRUE(WindowsOf(second.Id(), L"").empty()) << "the second copy made windows";
 
-  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(program->Running());
   EXPECT_TRUE(IsWindow(window));
   EXPECT_EQ(journal.Find("svc", "register").size(), 1u) << "only the first copy registers\n"
-                                                        << journal.Dump();
+                                                        << journal.Text();
   CloseProgram(window);
 }
 
@@ -70,7 +78,7 @@ TEST_F(StartupTest, RunsWithoutAnyVisibleWindow) {
   HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
-  EXPECT_TRUE(VisibleWindowsOf(program.Id()).empty()) << "the resident program shows a window";
+  EXPECT_TRUE(VisibleWindowsOf(program->Id()).empty()) << "the resident program shows a window";
   CloseProgram(window);
 }
 
@@ -79,7 +87,7 @@ TEST_F(StartupTest, RegistersAtOnceWhileTheServiceRuns) {
   HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
   auto registrations = journal.WaitFor("svc", "register");
-  ASSERT_EQ(registrations.size(), 1u) << journal.Dump();
+  ASSERT_EQ(registrations.size(), 1u) << journal.Text();
   ASSERT_EQ(registrations[0].Args.size(), 3u) << registrations[0].Text;
   EXPECT_EQ(registrations[0].Args[0], HexOf(window));
   EXPECT_EQ(registrations[0].Args[1], kClientId);
@@ -91,9 +99,9 @@ TEST_F(StartupTest, RegistersOnTheFirstTickAfterTheServiceStartsAndThenStopsTryi
   HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
   auto refused = journal.WaitFor("svc", "register", 2);
-  ASSERT_GE(refused.size(), 2u) << "the program should retry while the service is absent\n" << journal.Dump();
+  ASSERT_GE(refused.size(), 2u) << "the program should retry while the service is absent\n" << journal.Text();
   EXPECT_EQ(refused[0].Args.back(), "refused");
-  EXPECT_NEAR(refused[1].Ms - refused[0].Ms, kRetryMs, 400) << journal.Dump();
+  EXPECT_NEAR(refused[1].Ms - refused[0].Ms, kRetryMs, 400) << journal.Text();
 
   StartService();
   auto start = journal.Find("svc", "start");
@@ -105,16 +113,16 @@ TEST_F(StartupTest, RegistersOnTheFirstTickAfterTheServiceStartsAndThenStopsTryi
         accepted.push_back(line);
     }
     return !accepted.empty();
-  })) << journal.Dump();
+  })) << journal.Text();
   EXPECT_EQ(accepted[0].Args[0], HexOf(window));
   EXPECT_LE(accepted[0].Ms - start[0].Ms, kRetryMs + 500) << "registration must come with the next tick\n"
-                                                          << journal.Dump();
+                                                          << journal.Text();
 
   // Watch two more ticks: a registered program must not try again.
   size_t attempts = journal.Find("svc", "register").size();
   WaitUntil([&] { return journal.Find("svc", "register").size() > attempts; },
             std::chrono::milliseconds(6000));
-  EXPECT_EQ(journal.Find("svc", "register").size(), attempts) << journal.Dump();
+  EXPECT_EQ(journal.Find("svc", "register").size(), attempts) << journal.Text();
   CloseProgram(window);
 }
 
@@ -123,8 +131,7 @@ TEST_F(StartupTest, CloseRequestComparesOnlyTheLowByteOfItsTag) {
   HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
   PostMessageW(window, kCloseRequest, 0x155, 0);
-  ASSERT_TRUE(program.WaitForExit()) << "0x400 with wParam 0x155 must end the program";
-  EXPECT_EQ(program.ExitCode(), 0u);
+  EXPECT_EQ(program->WaitForExit(), 0u) << "0x400 with wParam 0x155 must end the program";
 }
 
 TEST_F(StartupTest, MessagesWithAnotherTagDoNothing) {
@@ -137,19 +144,19 @@ TEST_F(StartupTest, MessagesWithAnotherTagDoNothing) {
   // A message sent after them returns only once they have all been dispatched.
   DWORD_PTR result = 0;
   ASSERT_TRUE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result));
-  EXPECT_TRUE(program.Running());
-  EXPECT_TRUE(VisibleWindowsOf(program.Id()).empty());
-  EXPECT_TRUE(journal.Find("svc", "unregister").empty()) << journal.Dump();
+  EXPECT_TRUE(program->Running());
+  EXPECT_TRUE(VisibleWindowsOf(program->Id()).empty());
+  EXPECT_TRUE(journal.Find("svc", "unregister").empty()) << journal.Text();
   CloseProgram(window);
 }
 
 TEST_F(StartupTest, UnregistersOnTheWayOutAlsoWhenNeverRegistered) {
   HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
-  ASSERT_FALSE(journal.WaitFor("svc", "register").empty()) << journal.Dump();
+  ASSERT_FALSE(journal.WaitFor("svc", "register").empty()) << journal.Text();
   CloseProgram(window);
   auto unregistrations = journal.WaitFor("svc", "unregister");
-  ASSERT_EQ(unregistrations.size(), 1u) << journal.Dump();
+  ASSERT_EQ(unregistrations.size(), 1u) << journal.Text();
   ASSERT_GE(unregistrations[0].Args.size(), 2u);
   EXPECT_EQ(unregistrations[0].Args[0], HexOf(window));
   EXPECT_EQ(unregistrations[0].Args[1], kClientId);
@@ -163,7 +170,7 @@ TEST_F(StartupTest, UnregistersTheSameWindowItRegistered) {
   ASSERT_FALSE(registrations.empty());
   CloseProgram(window);
   auto unregistrations = journal.WaitFor("svc", "unregister");
-  ASSERT_EQ(unregistrations.size(), 1u) << journal.Dump();
+  ASSERT_EQ(unregistrations.size(), 1u) << journal.Text();
   EXPECT_EQ(unregistrations[0].Args[0], registrations[0].Args[0]);
 }
 

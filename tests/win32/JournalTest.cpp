@@ -2,53 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "TestJournal.h"
 #include "journal/Journal.h"
 
 namespace {
 
 class JournalTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    path_ = std::string(dir) + "gs-journal-test-" + std::to_string(GetCurrentProcessId()) + ".log";
-    DeleteFileA(path_.c_str());
-    SetEnvironmentVariableA("GEARSHIFT_JOURNAL", path_.c_str());
-  }
-  void TearDown() override {
-    SetEnvironmentVariableA("GEARSHIFT_JOURNAL", nullptr);
-    DeleteFileA(path_.c_str());
-  }
-  std::vector<std::string> Lines() const {
-    std::ifstream in(path_);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-      lines.push_back(line);
-    return lines;
-  }
-  std::string path_;
+  wintest::TestJournal journal_;
 };
 
 TEST_F(JournalTest, LineCarriesMillisecondsComponentAndEvent) {
   journal::Write("svc", "notify 0x1a 0xa0060000");
-  auto lines = Lines();
+  auto lines = journal_.Lines();
   ASSERT_EQ(lines.size(), 1u);
-  std::istringstream fields(lines[0]);
-  std::string stamp, component, event, hwnd, code;
-  fields >> stamp >> component >> event >> hwnd >> code;
-  auto point = stamp.find('.');
-  ASSERT_NE(point, std::string::npos) << stamp;
-  EXPECT_EQ(stamp.size() - point - 1, 3u) << "three decimals expected in " << stamp;
-  EXPECT_EQ(component, "svc");
-  EXPECT_EQ(event, "notify");
-  EXPECT_EQ(hwnd, "0x1a");
-  EXPECT_EQ(code, "0xa0060000");
+  auto point = lines[0].Stamp.find('.');
+  ASSERT_NE(point, std::string::npos) << lines[0].Stamp;
+  EXPECT_EQ(lines[0].Stamp.size() - point - 1, 3u) << "three decimals expected in " << lines[0].Stamp;
+  EXPECT_GT(lines[0].Ms, 0);
+  EXPECT_EQ(lines[0].Text, "svc notify 0x1a 0xa0060000");
 }
 
 TEST_F(JournalTest, ConcurrentWritersNeverInterleave) {
@@ -63,20 +39,19 @@ TEST_F(JournalTest, ConcurrentWritersNeverInterleave) {
   }
   for (auto& writer : writers)
     writer.join();
-  auto lines = Lines();
+  auto lines = journal_.Events();
   ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kLines));
-  for (const auto& line : lines) {
-    auto body = line.substr(line.find(' ') + 1);
-    ASSERT_EQ(body.size(), std::string("test event ").size() + 100) << line;
+  for (const auto& body : lines) {
+    ASSERT_EQ(body.size(), std::string("test event ").size() + 100) << body;
     EXPECT_EQ(body.find_first_not_of(body.back(), std::string("test event ").size()), std::string::npos)
-        << line;
+        << body;
   }
 }
 
 TEST_F(JournalTest, WithoutTheVariableNothingIsWritten) {
   SetEnvironmentVariableA("GEARSHIFT_JOURNAL", nullptr);
   journal::Write("svc", "start");
-  EXPECT_EQ(GetFileAttributesA(path_.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA(journal_.Path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(JournalHex, LowerCaseWithPrefix) {

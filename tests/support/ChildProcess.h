@@ -39,6 +39,7 @@ class ChildProcess {
         CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                        nullptr, &startup, &info)) {
       process_.Reset(info.hProcess);
+      id_ = info.dwProcessId;
       framework::UniqueKernelHandle thread(info.hThread);
     } else {
       startError_ = GetLastError();
@@ -57,6 +58,7 @@ class ChildProcess {
   }
 
   bool Started() const { return process_.Valid(); }
+  DWORD Id() const { return id_; }
   DWORD StartError() const { return startError_; }
   bool Running() const { return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
 
@@ -94,10 +96,15 @@ class ChildProcess {
   }
 
   framework::UniqueKernelHandle process_;
+  DWORD id_ = 0;
   DWORD startError_ = 0;
   std::wstring outputPath_;
   std::wstring errorPath_;
 };
+
+inline std::wstring DistCommand(const std::wstring& program, const std::wstring& arguments = L"") {
+  return L"\"" + DistFile(program) + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+}
 
 // Runs a program from the shipped folder to its end.
 struct ProgramRun {
@@ -107,7 +114,7 @@ struct ProgramRun {
 };
 
 inline ProgramRun RunDistProgram(const std::wstring& program, const std::wstring& arguments) {
-  ChildProcess child(L"\"" + DistFile(program) + L"\" " + arguments);
+  ChildProcess child(DistCommand(program, arguments));
   ProgramRun run;
   run.exitCode = child.WaitForExit();
   run.output = child.Output();

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// The top-level windows of a process with the given class and caption (empty: any).
+std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& className,
+                            const std::wstring& caption = L"");
+std::vector<HWND> VisibleWindowsOf(DWORD processId);
+// Null when none appeared within the deadline.
+HWND WaitForWindow(DWORD processId, const std::wstring& className, const std::wstring& caption);
+
+}  // namespace e2e
