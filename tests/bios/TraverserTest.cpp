@@ -91,12 +91,14 @@ TEST_F(TraverserTest, GroupTraverserNeverMovesPastItsLastEntry) {
   bios::GroupInfoTraverser groups;
   ASSERT_TRUE(groups.Open(15));
   std::vector<std::uint32_t> ids;
+  const void* last = nullptr;
   for (; !groups.IsEnd(); groups.Next()) {
+    last = groups.Current();
     std::uint32_t id = 0;
-    std::memcpy(&id, groups.Current(), sizeof id);
+    std::memcpy(&id, last, sizeof id);
     ids.push_back(id);
   }
-  const void* last = groups.Current();
+  EXPECT_EQ(groups.Current(), last) << "the step onto the end keeps the last entry";
   groups.Next();
   EXPECT_TRUE(groups.IsEnd());
   EXPECT_EQ(groups.Current(), last);
@@ -111,13 +113,6 @@ TEST_F(TraverserTest, AWrittenLevelIsReadBackAndSurvivesARestart) {
   bios::Acpi().GetItemValue(0x00080001, &index);
   EXPECT_EQ(index, 2u);
   EXPECT_NE(biostest::ReadText(file_->Path()).find("item 15 2 : 0x00080001"), std::string::npos);
-}
-
-TEST_F(TraverserTest, AMissingFileIsAMachineWithoutGroups) {
-  biostest::SetEnvironment("NKACPI_BIOS", biostest::TemporaryPath("gs-no-such-bios"));
-  bios::Acpi().Initialize();
-  bios::ItemInfoTraverser walk;
-  EXPECT_FALSE(walk.Open(15));
 }
 
 }  // namespace

@@ -43,13 +43,6 @@ TEST(InfoBlock, WalkingOnFromTheLastEntryStaysOnTheEnd) {
   EXPECT_STREQ(Text(end), "");
 }
 
-TEST(InfoBlock, EntriesReadAsTheOtherTypeStayInside) {
-  auto block = biostest::Block({"", 0x41414141});
-  const void* entry = nkacpi::FirstEntry(block.data());
-  EXPECT_EQ(Integer(entry), 0u);
-  EXPECT_STREQ(Text(nkacpi::NextEntry(entry)), "AAAA");
-}
-
 TEST(InfoBlock, DamagedBlocksHaveNoEntries) {
   auto good = biostest::Block({1, "two", 3});
   std::vector<unsigned char> block(4096);
