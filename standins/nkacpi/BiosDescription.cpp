@@ -1,0 +1,241 @@
+#include "BiosDescription.h"
+
+#include <algorithm>
+#include <map>
+
+#include "BiosBlocks.h"
+#include "InfoBlock.h"
+
+namespace nkacpi {
+namespace {
+
+struct Token {
+  std::string_view text;
+  std::size_t offset = 0;
+  bool quoted = false;
+  std::string unquoted;
+};
+
+class LineError {
+ public:
+  explicit LineError(std::string message) : message(std::move(message)) {}
+  std::string message;
+};
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::vector<Token> Tokenize(std::string_view line) {
+  std::vector<Token> tokens;
+  std::size_t at = 0;
+  while (true) {
+    while (at < line.size() && IsSpace(line[at]))
+      ++at;
+    if (at == line.size())
+      return tokens;
+    Token token;
+    token.offset = at;
+    if (line[at] == '"') {
+      token.quoted = true;
+      ++at;
+      bool closed = false;
+      while (at < line.size()) {
+        char c = line[at++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\') {
+          if (at == line.size())
+            break;
+          char escaped = line[at++];
+          if (escaped != '"' && escaped != '\\')
+            throw LineError(std::string("unknown escape \\") + escaped +
+                            " in a string (only \\\" and \\\\ are allowed)");
+          c = escaped;
+        }
+        token.unquoted.push_back(c);
+      }
+      if (!closed)
+        throw LineError("string without its closing quote");
+      if (at < line.size() && !IsSpace(line[at]))
+        throw LineError("a string must be followed by a space or the end of the line");
+    } else {
+      while (at < line.size() && !IsSpace(line[at]) && line[at] != '"')
+        ++at;
+    }
+    token.text = line.substr(token.offset, at - token.offset);
+    tokens.push_back(std::move(token));
+  }
+}
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+std::uint32_t ParseInteger(const Token& token, bool allowNegative, const char* what) {
+  if (token.quoted)
+    throw LineError(std::string(what) + " must be an integer, not a string");
+  std::string_view text = token.text;
+  bool negative = !text.empty() && text[0] == '-';
+  if (negative)
+    text.remove_prefix(1);
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty())
+    throw LineError(Quoted(token.text) + " is not an integer (decimal, 0x hex, or negative) for " + what);
+  std::uint64_t value = 0;
+  for (char c : text) {
+    unsigned digit = 0;
+    if (c >= '0' && c <= '9')
+      digit = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    else
+      throw LineError(Quoted(token.text) + " is not an integer (decimal, 0x hex, or negative) for " + what);
+    value = value * base + digit;
+    if (value > 0xFFFFFFFFull)
+      throw LineError(Quoted(token.text) + " does not fit in 32 bits");
+  }
+  if (negative) {
+    if (!allowNegative)
+      throw LineError(std::string(what) + " cannot be negative");
+    if (value > 0x80000000ull)
+      throw LineError(Quoted(token.text) + " does not fit in 32 bits");
+    return static_cast<std::uint32_t>(0u - static_cast<std::uint32_t>(value));
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+std::string HexText(std::uint32_t value) {
+  static const char digits[] = "0123456789abcdef";
+  std::string text;
+  do {
+    text.insert(text.begin(), digits[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  return "0x" + text;
+}
+
+class Parser {
+ public:
+  void Line(std::string_view line, std::size_t lineIndex) {
+    std::vector<Token> tokens = Tokenize(line);
+    if (tokens.empty() || (!tokens[0].quoted && tokens[0].text[0] == '#'))
+      return;
+    if (tokens[0].quoted || (tokens[0].text != "group" && tokens[0].text != "item"))
+      throw LineError("expected 'group', 'item' or a # comment, found " + Quoted(tokens[0].text));
+    if (tokens[0].text == "group")
+      Group(tokens);
+    else
+      Item(tokens, lineIndex);
+  }
+
+  BiosDescription Take() { return std::move(description_); }
+
+ private:
+  void Group(const std::vector<Token>& tokens) {
+    if (tokens.size() != 2)
+      throw LineError("expected 'group <number>'");
+    std::uint32_t group = ParseInteger(tokens[1], true, "the group number");
+    if (itemsPerGroup_.count(group))
+      throw LineError("group " + std::to_string(group) + " is declared twice");
+    Declare(group);
+  }
+
+  void Declare(std::uint32_t group) {
+    itemsPerGroup_[group] = 0;
+    description_.groups.push_back(group);
+  }
+
+  void Item(const std::vector<Token>& tokens, std::size_t lineIndex) {
+    if (tokens.size() < 4 || tokens[3].quoted || tokens[3].text != ":")
+      throw LineError("expected 'item <group> <value-index> : <entry> ...'");
+    if (tokens.size() < 5)
+      throw LineError("an item needs at least its id after ':'");
+    BiosItem item;
+    item.group = ParseInteger(tokens[1], true, "the group number");
+    item.valueIndex = ParseInteger(tokens[2], false, "the value index");
+    item.line = lineIndex;
+    item.indexOffset = tokens[2].offset;
+    item.indexLength = tokens[2].text.size();
+    for (std::size_t i = 4; i < tokens.size(); ++i) {
+      BiosEntry entry;
+      entry.isString = tokens[i].quoted;
+      if (entry.isString)
+        entry.text = tokens[i].unquoted;
+      else
+        entry.integer = ParseInteger(tokens[i], true, "an entry");
+      item.entries.push_back(std::move(entry));
+    }
+    if (item.entries[0].isString)
+      throw LineError("entry 0 is the item id and must be an integer");
+    // Ordinals 2 and 3 name an item by its id alone, so an id may stand for one item only.
+    for (const BiosItem& other : description_.items) {
+      if (other.Id() == item.Id())
+        throw LineError("item id " + HexText(item.Id()) + " is already used on line " +
+                        std::to_string(other.line + 1));
+    }
+    std::uint32_t blockSize = ItemBlockSize(item);
+    if (blockSize > kMaxBlockSize)
+      throw LineError("the item's information block would take " + std::to_string(blockSize) +
+                      " bytes; the library's blocks hold at most " + std::to_string(kMaxBlockSize));
+    if (!itemsPerGroup_.count(item.group))
+      Declare(item.group);
+    if (GroupBlockSize(++itemsPerGroup_[item.group]) > kMaxBlockSize)
+      throw LineError("group " + std::to_string(item.group) +
+                      " has more items than one information block holds");
+    description_.items.push_back(std::move(item));
+  }
+
+  BiosDescription description_;
+  std::map<std::uint32_t, std::uint32_t> itemsPerGroup_;
+};
+
+}  // namespace
+
+BiosParseResult ParseBiosDescription(std::string_view text, std::string_view fileName) {
+  BiosDescription lines;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    lines.lines.emplace_back(line);
+    start = end + 1;
+  }
+
+  Parser parser;
+  for (std::size_t i = 0; i < lines.lines.size(); ++i) {
+    try {
+      parser.Line(lines.lines[i], i);
+    } catch (const LineError& error) {
+      return {std::nullopt, std::string(fileName) + ":" + std::to_string(i + 1) + ": " + error.message};
+    }
+  }
+  BiosDescription description = parser.Take();
+  description.lines = std::move(lines.lines);
+  return {std::move(description), {}};
+}
+
+std::string RenderBiosDescription(const BiosDescription& description) {
+  std::string text;
+  for (const std::string& line : description.lines)
+    text.append(line).append("\n");
+  return text;
+}
+
+void SetValueIndex(BiosDescription& description, BiosItem& item, std::uint32_t index) {
+  std::string value = std::to_string(index);
+  description.lines[item.line].replace(item.indexOffset, item.indexLength, value);
+  item.indexLength = value.size();
+  item.valueIndex = index;
+}
+
+}  // namespace nkacpi

@@ -1,0 +1,94 @@
+// nkacpi.dll: the library's entry points, exported by ordinal only (nkacpi.def), over the portable core.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "AcpiMachine.h"
+#include "InfoBlock.h"
+#include "journal/Journal.h"
+
+namespace {
+
+void ReportProblem(const std::string& text) {
+  journal::Write("acpi", "error " + text);
+  OutputDebugStringA(("nkacpi: " + text + "\n").c_str());
+}
+
+nkacpi::AcpiMachine& Machine() {
+  static nkacpi::AcpiMachine machine([](const std::string& event) { journal::Write("acpi", event); },
+                                     ReportProblem);
+  return machine;
+}
+
+std::wstring EnvironmentValue(const wchar_t* name) {
+  DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+  if (needed == 0)
+    return {};
+  std::wstring value(needed, L'\0');
+  DWORD written = GetEnvironmentVariableW(name, value.data(), needed);
+  value.resize(written < needed ? written : 0);
+  return value;
+}
+
+// NKACPI_BIOS when set, else bios.txt in the folder this library was loaded from.
+std::filesystem::path DescriptionFile() {
+  std::wstring chosen = EnvironmentValue(L"NKACPI_BIOS");
+  if (!chosen.empty())
+    return chosen;
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&Machine), &self);
+  std::wstring module(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(self, module.data(), static_cast<DWORD>(module.size()));
+    if (length < module.size()) {
+      module.resize(length);
+      break;
+    }
+    module.resize(module.size() * 2);
+  }
+  return std::filesystem::path(module).parent_path() / L"bios.txt";
+}
+
+}  // namespace
+
+extern "C" {
+
+std::int32_t __stdcall AcpiInitialize() {
+  return Machine().Initialize(DescriptionFile());
+}
+
+std::int32_t __stdcall AcpiSetItemValue(std::uint32_t id, std::uint32_t index, std::uint32_t mode) {
+  return Machine().SetItemValue(id, index, mode);
+}
+
+std::int32_t __stdcall AcpiGetItemValue(std::uint32_t id, std::uint32_t* index) {
+  return Machine().GetItemValue(id, index);
+}
+
+std::int32_t __stdcall AcpiGetGroupInfo(std::uint32_t group, void* block, std::uint32_t* size) {
+  return Machine().GetGroupInfo(group, block, size);
+}
+
+const void* __stdcall AcpiFirstEntry(const void* block) {
+  return nkacpi::FirstEntry(block);
+}
+
+std::uint32_t __stdcall AcpiEntryCount(const void* block) {
+  return nkacpi::EntryCount(block);
+}
+
+const void* __stdcall AcpiEntryPayload(const void* entry) {
+  return nkacpi::EntryPayload(entry);
+}
+
+const void* __stdcall AcpiNextEntry(const void* entry) {
+  return nkacpi::NextEntry(entry);
+}
+
+std::int32_t __stdcall AcpiGetItemInfo(const void* payload, void* block, std::uint32_t* size) {
+  return Machine().GetItemInfo(payload, block, size);
+}
+
+}  // extern "C"
