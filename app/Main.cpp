@@ -4,6 +4,7 @@
 #include "app/MessageFilter.h"
 #include "framework/Application.h"
 #include "framework/GdiPlusApi.h"
+#include "framework/MessageBox.h"
 #include "norvikservice/NorvikService.h"
 
 TMainForm* MainForm = nullptr;
@@ -47,6 +48,12 @@ TMainForm::TMainForm()
   TryRegister();
   if (!Registered)
     RegisterTimer.SetEnabled(true);
+
+  if (!FindLevelItem()) {
+    // The box blocks start-up until it is dismissed; start-up then finishes and the loop ends at once.
+    framework::ShowMessage(UnsupportedModelMessage);
+    framework::Application().Terminate();
+  }
 
   MessageFilterAllow(HotKeyMessage, MSGFLT_ADD);
 }

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
+#include "bios/BiosItem.h"
 #include "framework/Button.h"
 #include "framework/Form.h"
 #include "framework/Timer.h"
@@ -15,6 +18,10 @@ inline constexpr UINT HotKeyMessage = WM_USER + 103;       // from the keyboard 
 inline constexpr WPARAM MessageTag = 0x55;
 inline constexpr UINT RegisterRetryInterval = 2500;          // milliseconds
 inline constexpr LPARAM FirstDefaultHotKeyCode = 0x5000041;  // Ctrl+Alt+A
+// The level is the value index of the first item of this BIOS group whose number within it is 1.
+inline constexpr std::uint32_t LevelGroup = 0x0F;
+inline constexpr std::uint32_t LevelItemNumber = 0x0001;
+inline constexpr char UnsupportedModelMessage[] = "This Model does not Support Gear Shift!";
 
 // The program's hidden main window: the one window the service, the keyboard hook and the suite talk
 // to. It is never shown.
@@ -25,6 +32,7 @@ class TMainForm : public framework::TForm {
   framework::TTimer RegisterTimer;
   framework::TButton HotKeyButton;
   bool Registered = false;
+  std::unique_ptr<bios::BiosItemA> LevelItem;  // null on a model without the level item
   std::string LevelText;
 
   void FormDestroy(framework::TObject* sender);
@@ -32,6 +40,8 @@ class TMainForm : public framework::TForm {
   void HotKeyButtonClick(framework::TObject* sender);
   // The last step of start-up, once both forms exist.
   void StartResident();
+  // Looks the level item up in the BIOS; false when this model has none.
+  bool FindLevelItem();
 
  protected:
   void Dispatch(framework::TMessage& message) override;

@@ -2,18 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "ChildProcess.h"
-#include "TestJournal.h"
-#include "WindowSearch.h"
-#include "journal/Journal.h"
+#include "ProgramFixture.h"
 
 namespace e2e {
 namespace {
 
 constexpr char kClientId[] = "7416C3CD-C93B-4555-82FE-3A4C4ECE0084";
-constexpr UINT kCloseRequest = 0x400, kServiceNotify = 0x408, kHotKey = 0x467;
 constexpr double kRetryMs = 2500;
 
 using wintest::ChildProcess;
@@ -21,41 +15,7 @@ using wintest::DistCommand;
 using wintest::JournalLine;
 using wintest::WaitUntil;
 
-std::string HexOf(HWND window) {
-  return journal::Hex(reinterpret_cast<uintptr_t>(window));
-}
-
-class StartupTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    if (service && service->Running())
-      wintest::RunDistProgram(L"nksyssvr.exe", L"stop");
-  }
-
-  // Starts the program and waits for its hidden main form.
-  HWND StartProgram() {
-    program = std::make_unique<ChildProcess>(DistCommand(L"GearShift.exe"));
-    EXPECT_TRUE(program->Started()) << "GearShift.exe did not start, error " << program->StartError();
-    HWND window = WaitForWindow(program->Id(), L"TMainForm", L"GearShift");
-    EXPECT_NE(window, nullptr) << "no main form appeared\n" << journal.Text();
-    return window;
-  }
-
-  void StartService() {
-    service = std::make_unique<ChildProcess>(DistCommand(L"nksyssvr.exe"));
-    ASSERT_FALSE(journal.WaitFor("svc", "start").empty()) << "the service did not start\n" << journal.Text();
-  }
-
-  // Closes the program the way the suite does and checks that it ends cleanly.
-  void CloseProgram(HWND window) {
-    PostMessageW(window, kCloseRequest, 0x55, 0);
-    EXPECT_EQ(program->WaitForExit(), 0u) << "the program did not end cleanly on the close request";
-  }
-
-  wintest::TestJournal journal;
-  std::unique_ptr<ChildProcess> service;
-  std::unique_ptr<ChildProcess> program;
-};
+using StartupTest = ProgramFixture;
 
 TEST_F(StartupTest, SecondCopyExitsAtOnceWithZeroAndTheFirstKeepsRunning) {
   StartService();
