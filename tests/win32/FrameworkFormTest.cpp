@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameworkFixture.h"
 #include "WinTestSupport.h"
 #include "framework/Application.h"
 #include "framework/Button.h"
@@ -70,15 +71,7 @@ class TOverlayForm : public framework::TForm {
   }
 };
 
-class FrameworkFormTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    framework::Application().Initialize();
-    framework::Application().OnException = [this](const std::string& message) { reports.push_back(message); };
-  }
-  void TearDown() override { framework::Application().OnException = nullptr; }
-  std::vector<std::string> reports;
-};
+using FrameworkFormTest = FrameworkFixture;
 
 std::wstring ClassNameOf(HWND window) {
   wchar_t name[64] = {};

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "FrameworkFixture.h"
 #include "WinTestSupport.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
@@ -16,15 +17,7 @@
 
 namespace {
 
-class FrameworkThreadingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    framework::Application().Initialize();
-    framework::Application().OnException = [this](const std::string& message) { reports.push_back(message); };
-  }
-  void TearDown() override { framework::Application().OnException = nullptr; }
-  std::vector<std::string> reports;
-};
+using FrameworkThreadingTest = FrameworkFixture;
 
 TEST_F(FrameworkThreadingTest, EnabledTimerFiresRepeatedlyAndADisabledOneNever) {
   framework::TTimer running(30, true);
