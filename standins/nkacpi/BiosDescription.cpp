@@ -1,3 +1,4 @@
+#include "cmdline/NumberArgument.h"
 #include "BiosDescription.h"
 
 #include <algorithm>
@@ -81,28 +82,12 @@ std::uint32_t ParseInteger(const Token& token, bool allowNegative, const char* w
   bool negative = !text.empty() && text[0] == '-';
   if (negative)
     text.remove_prefix(1);
-  unsigned base = 10;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  if (text.empty())
+  cmdline::NumberReading reading = cmdline::ReadNumber32(text);
+  if (reading.outcome == cmdline::NumberReading::Outcome::NotANumber)
     throw LineError(Quoted(token.text) + " is not an integer (decimal, 0x hex, or negative) for " + what);
-  std::uint64_t value = 0;
-  for (char c : text) {
-    unsigned digit = 0;
-    if (c >= '0' && c <= '9')
-      digit = static_cast<unsigned>(c - '0');
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    else
-      throw LineError(Quoted(token.text) + " is not an integer (decimal, 0x hex, or negative) for " + what);
-    value = value * base + digit;
-    if (value > 0xFFFFFFFFull)
-      throw LineError(Quoted(token.text) + " does not fit in 32 bits");
-  }
+  if (reading.outcome == cmdline::NumberReading::Outcome::TooLarge)
+    throw LineError(Quoted(token.text) + " does not fit in 32 bits");
+  std::uint64_t value = reading.value;
   if (negative) {
     if (!allowNegative)
       throw LineError(std::string(what) + " cannot be negative");
