@@ -2,6 +2,7 @@
 
 #include "app/ClientId.h"
 #include "app/Main.h"
+#include "bios/MessageBox.h"
 #include "framework/Application.h"
 #include "framework/UniqueHandle.h"
 
@@ -11,6 +12,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   framework::UniqueKernelHandle instanceMutex(CreateMutexA(nullptr, TRUE, ClientId));
   if (GetLastError() == ERROR_ALREADY_EXISTS)
     return 0;
+
+  // The BIOS item messages are the user's to see: a modal box without owner, OK only.
+  bios::ReplaceMessageBox(
+      [](const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); });
 
   auto& application = framework::Application();
   try {

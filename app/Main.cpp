@@ -110,7 +110,9 @@ void TMainForm::Dispatch(framework::TMessage& message) {
 }
 
 void TMainForm::OnCloseRequest(framework::TMessage&) {
-  MainForm->Close();
+  // This form itself, not MainForm: a close request can arrive while the unsupported-model box of the
+  // constructor is open, before MainForm is assigned.
+  Close();
 }
 
 void TMainForm::OnServiceNotify(framework::TMessage& message) {

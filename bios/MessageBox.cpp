@@ -3,19 +3,13 @@
 #include <cstdio>
 #include <utility>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 namespace bios {
 namespace {
 
+// Until a host installs its own (the program shows a real box), nothing is lost: the text goes to the
+// error output.
 void DefaultMessageBox(const char* text, const char* caption) {
-#if defined(_WIN32)
-  MessageBoxA(nullptr, text, caption, MB_OK);
-#else
   std::fprintf(stderr, "%s: %s\n", caption, text);
-#endif
 }
 
 MessageBoxFunction& Installed() {

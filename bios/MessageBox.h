@@ -8,7 +8,7 @@ namespace bios {
 // can see what the user would have seen.
 using MessageBoxFunction = std::function<void(const char* text, const char* caption)>;
 
-// On Windows a modal MessageBoxA without owner and with the OK button only; elsewhere a line on stderr.
+// Shows the message through the installed function; with none installed, a line on stderr.
 void ShowMessageBox(const char* text, const char* caption);
 
 // Installs a replacement and returns the one in use; an empty function restores the default.

@@ -52,6 +52,11 @@ void TApplication::Initialize() {
   }
 }
 
+void TApplication::FormConstructing(TForm& form) noexcept {
+  if (adopting_ && !mainForm_)
+    mainForm_ = &form;
+}
+
 void TApplication::AdoptForm(std::unique_ptr<TForm> form) {
   if (!mainForm_)
     mainForm_ = form.get();
@@ -71,14 +76,18 @@ void TApplication::Run() {
     DispatchMessageW(&msg);
   }
   running_ = false;
+  // Nothing pumps the channel from here on: a worker waiting for the main thread must not wait for ever.
+  if (mainThread_)
+    mainThread_->Close();
 }
 
 void TApplication::Terminate() {
   terminated_ = true;
-  if (mainThreadId_ == 0 || GetCurrentThreadId() == mainThreadId_) {
+  DWORD mainThread = mainThreadId_;
+  if (mainThread == 0 || GetCurrentThreadId() == mainThread) {
     PostQuitMessage(0);
   } else {
-    PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0);
+    PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
   }
 }
 

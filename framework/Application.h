@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,21 +27,35 @@ class TApplication : private WindowHost {
   void Initialize();
 
   // Creates a form, stores it in reference and keeps it until DestroyForms. The first form created
-  // becomes the main form.
+  // becomes the main form, already while its constructor runs: a main form that closes itself during
+  // construction ends the application.
   template <class T>
   void CreateForm(T*& reference) {
-    auto form = std::make_unique<T>();
+    TForm* previousMainForm = mainForm_;
+    adopting_ = true;
+    std::unique_ptr<T> form;
+    try {
+      form = std::make_unique<T>();
+    } catch (...) {
+      adopting_ = false;
+      mainForm_ = previousMainForm;
+      throw;
+    }
+    adopting_ = false;
     reference = form.get();
     AdoptForm(std::move(form));
   }
+  // Called by every form's constructor.
+  void FormConstructing(TForm& form) noexcept;
 
   // Runs the message loop until a quit request is taken from the queue or Terminate was asked for.
+  // Once it has ended, the main thread takes no more work from the main-thread channel.
   void Run();
   // Asks the message loop to end; callable from any thread.
   void Terminate();
-  bool Terminated() const { return terminated_; }
+  bool Terminated() const { return terminated_.load(); }
   // True while the message loop runs: start-up is over.
-  bool Running() const { return running_; }
+  bool Running() const { return running_.load(); }
 
   // Reports the exception being handled (call from a catch block): the message of a std::exception,
   // an empty message for any other thrown object.
@@ -70,9 +85,11 @@ class TApplication : private WindowHost {
   std::unique_ptr<MainThreadChannel> mainThread_;
   std::vector<std::unique_ptr<TForm>> forms_;
   TForm* mainForm_ = nullptr;
-  DWORD mainThreadId_ = 0;
-  bool terminated_ = false;
-  bool running_ = false;
+  bool adopting_ = false;
+  // Read by other threads (Terminate may come from any of them).
+  std::atomic<DWORD> mainThreadId_{0};
+  std::atomic<bool> terminated_{false};
+  std::atomic<bool> running_{false};
 };
 
 // The one application object of the process; created on first use and never destroyed, so that forms

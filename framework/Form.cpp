@@ -14,6 +14,7 @@ DWORD BorderWindowStyle(TBorderStyle border) {
 
 TForm::TForm(const wchar_t* className, const TFormDescription& description)
     : className_(className), description_(description), left_(description.Left), top_(description.Top) {
+  Application().FormConstructing(*this);
   RECT frame{0, 0, description.ClientWidth, description.ClientHeight};
   AdjustWindowRectEx(&frame, BorderWindowStyle(description.BorderStyle), FALSE, 0);
   width_ = frame.right - frame.left;
@@ -21,7 +22,7 @@ TForm::TForm(const wchar_t* className, const TFormDescription& description)
 }
 
 TForm::~TForm() {
-  window_.Reset();
+  DestroyWindowNow();
 }
 
 HWND TForm::Handle() {
@@ -33,10 +34,9 @@ HWND TForm::Handle() {
 void TForm::CreateParams(TCreateParams& params) {
   params.Caption = description_.Caption;
   params.Style = BorderWindowStyle(description_.BorderStyle);
-  // The main form (or the form about to become it) carries the task-bar button when the application
-  // says so; the application's own window never shows one.
-  TForm* mainForm = Application().MainForm();
-  bool isMainForm = mainForm == this || mainForm == nullptr;
+  // The main form carries the task-bar button when the application says so; the application's own
+  // window never shows one.
+  bool isMainForm = Application().MainForm() == this;
   params.ExStyle = Application().MainFormOnTaskBar && isMainForm ? WS_EX_APPWINDOW : 0;
   params.X = left_;
   params.Y = top_;
@@ -117,7 +117,21 @@ void TForm::Destroy() noexcept {
       Application().HandleException();
     }
   }
-  window_.Reset();
+  DestroyWindowNow();
+}
+
+void TForm::DestroyWindowNow() noexcept {
+  // The form holds its window until WM_NCDESTROY: WM_DESTROY still gets its default handling, and a
+  // Handle() call made there finds this window instead of making a second one.
+  if (!window_)
+    return;
+  HWND window = window_.Get();
+  DestroyWindow(window);
+  if (window_.Get() == window) {
+    // Not destroyed (it belongs to another thread, say): it must never reach this form again.
+    DetachHost(window);
+    window_.Release();
+  }
 }
 
 void TForm::SetBounds(int left, int top, int width, int height) {
@@ -177,7 +191,8 @@ LRESULT TForm::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
   if (msg == WM_NCCREATE)
     window_.Reset(window);
   if (msg == WM_NCDESTROY) {
-    window_.Release();  // already on its way out: nothing left to destroy
+    if (window_.Get() == window)
+      window_.Release();  // already on its way out: nothing left to destroy
     return DefWindowProcW(window, msg, wParam, lParam);
   }
   TMessage message{msg, wParam, lParam, 0};

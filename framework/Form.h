@@ -89,6 +89,7 @@ class TForm : public TObject, private WindowHost {
 
  private:
   void CreateWindowNow();
+  void DestroyWindowNow() noexcept;
   void ApplyBoundsFromWindow();
   LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 

@@ -56,8 +56,12 @@ HWND CreateHostedWindow(WindowHost& host, const wchar_t* className, const wchar_
   return window;
 }
 
-HWND CreateMessageWindow(WindowHost& host) {
-  return CreateHostedWindow(host, L"GearShiftMessageWindow", L"", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
+HWND CreateMessageWindow(WindowHost& host, const wchar_t* className) {
+  return CreateHostedWindow(host, className, L"", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
+}
+
+void DetachHost(HWND window) noexcept {
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
 }
 
 }  // namespace framework

@@ -21,6 +21,9 @@ HWND CreateHostedWindow(WindowHost& host, const wchar_t* className, const wchar_
                         DWORD exStyle, int x, int y, int width, int height, HWND parent);
 
 // A hidden window that only receives messages: timers and the main-thread channel use one each.
-HWND CreateMessageWindow(WindowHost& host);
+HWND CreateMessageWindow(WindowHost& host, const wchar_t* className = L"GearShiftMessageWindow");
+
+// Cuts a window off from its host, for a window that outlives it (one that could not be destroyed).
+void DetachHost(HWND window) noexcept;
 
 }  // namespace framework

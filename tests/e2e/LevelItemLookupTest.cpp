@@ -74,6 +74,19 @@ TEST_F(LevelItemLookupTest, ModelWithoutTheLevelGroupSaysSoOnceAndEnds) {
   EXPECT_EQ(AcpiEvents(), (std::vector<std::string>{"acpi init", "acpi group 15 fail"})) << journal.Text();
 }
 
+TEST_F(LevelItemLookupTest, CloseRequestWhileTheBoxIsOpenEndsTheProgram) {
+  UseBios("group 16\n");
+  HWND box = StartUnsupported();
+  ASSERT_NE(box, nullptr) << journal.Text();
+  // The main form exists (it registered before the lookup) but start-up has not finished.
+  HWND window = WaitForWindow(program->Id(), L"TMainForm", L"GearShift");
+  ASSERT_NE(window, nullptr);
+  PostMessageW(window, kCloseRequest, 0x55, 0);
+  EXPECT_EQ(program->WaitForExit(), 0u) << "the close request must end the program, box or no box\n"
+                                        << journal.Text();
+  EXPECT_EQ(journal.Find("svc", "unregister").size(), 1u) << journal.Text();
+}
+
 TEST_F(LevelItemLookupTest, GroupWithoutAnItemNumberedOneIsUnsupportedToo) {
   UseBios("group 15\nitem 15 0 : 0x00080002 0 0 0 2 \"a\" \"b\"\nitem 15 0 : 0x00070003 0 0 0\n");
   HWND box = StartUnsupported();

@@ -122,14 +122,46 @@ TEST_F(FrameworkFormTest, CreateParamsOverrideShapesTheWindow) {
   EXPECT_FALSE(form.Visible()) << "closing a form that is not the main form hides it";
 }
 
-TEST_F(FrameworkFormTest, MainFormCarriesTheTaskBarButtonWhenTheApplicationSaysSo) {
-  framework::Application().MainFormOnTaskBar = true;
-  TTestForm owner;
-  HWND window = owner.Handle();
-  framework::Application().MainFormOnTaskBar = false;
-  EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-  TTestForm plain;
-  EXPECT_EQ(GetWindowLongW(plain.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+TEST_F(FrameworkFormTest, OnlyTheMainFormCarriesTheTaskBarButton) {
+  auto& application = framework::Application();
+  application.MainFormOnTaskBar = true;
+  TTestForm* mainForm = nullptr;
+  application.CreateForm(mainForm);
+  ASSERT_EQ(application.MainForm(), mainForm);
+  EXPECT_NE(GetWindowLongW(mainForm->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  TTestForm other;
+  EXPECT_EQ(GetWindowLongW(other.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0)
+      << "a form that is not the main form must not get a task-bar button";
+  application.MainFormOnTaskBar = false;
+  application.DestroyForms();
+}
+
+// Asks for its handle while its window is being destroyed, as an OnDestroy-like handler might.
+class THandleInDestroyForm : public framework::TForm {
+ public:
+  THandleInDestroyForm() : TForm(L"THandleInDestroyForm", kDescription) {}
+  ~THandleInDestroyForm() override { Destroy(); }
+  HWND seenInDestroy = nullptr;
+
+ protected:
+  void Dispatch(framework::TMessage& message) override {
+    if (message.Msg == WM_DESTROY)
+      seenInDestroy = Handle();
+    TForm::Dispatch(message);
+  }
+};
+
+TEST_F(FrameworkFormTest, HandleAskedForDuringDestructionIsTheWindowBeingDestroyed) {
+  HWND window = nullptr;
+  {
+    THandleInDestroyForm form;
+    window = form.Handle();
+    form.Destroy();
+    EXPECT_EQ(form.seenInDestroy, window) << "WM_DESTROY must still see the form's own window";
+    EXPECT_FALSE(form.HandleAllocated());
+  }
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(FindWindowW(L"THandleInDestroyForm", nullptr), nullptr) << "a second window was made and left";
 }
 
 TEST_F(FrameworkFormTest, DispatchOverrideSeesMessagesAndTheRestGoesToDefaultHandling) {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "FrameworkFixture.h"
 #include "WinTestSupport.h"
 #include "framework/Application.h"
@@ -112,17 +113,90 @@ TEST_F(FrameworkThreadingTest, WaiterIsReleasedWhenTheChannelClosesUnderIt) {
     result = channel->RunAndWait([] {});
     returned = true;
   });
-  // Close the channel without ever pumping its messages: the waiter must not hang.
+  // Close the channel once the task is queued, without ever pumping its messages: the waiter must not
+  // hang.
+  UINT wake = channel->WakeMessage();
   while (!posted)
     Sleep(1);
   MSG msg;
-  while (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+  while (!PeekMessageW(&msg, nullptr, wake, wake, PM_NOREMOVE))
     Sleep(1);
   channel.reset();
   bool done = wintest::WaitUntil([&] { return returned.load(); });
   worker.join();
   ASSERT_TRUE(done);
   EXPECT_FALSE(result.load());
+}
+
+TEST_F(FrameworkThreadingTest, ChannelMessagesPostedByAnotherProcessRunNothing) {
+  auto& channel = framework::Application().MainThread();
+  // A task as the channel's message once carried it: a process that learns its address must not be
+  // able to have it run (or freed), and a wild value must not bring the program down.
+  bool plantedRan = false;
+  auto* planted = new std::function<void()>([&plantedRan] { plantedRan = true; });
+  wchar_t arguments[128];
+  swprintf(arguments, 128, L" %lu 0x%llx 0x12345678", GetCurrentProcessId(),
+           static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(planted)));
+  wintest::ChildProcess poster(L"\"" + framework::TApplication::ExeFolder() + L"channel_poster.exe\"" +
+                               arguments);
+  ASSERT_TRUE(poster.Started()) << "error " << poster.StartError();
+  ASSERT_EQ(poster.WaitForExit(), 1u) << "the poster must find exactly one channel window of ours\n"
+                                      << poster.Errors();
+
+  // The foreign messages were queued before this task's wake-up, so they have been handled once it ran.
+  bool ownRan = false;
+  ASSERT_TRUE(channel.Post([&ownRan] { ownRan = true; }));
+  ASSERT_TRUE(wintest::WaitUntil([&] { return ownRan; }));
+  EXPECT_FALSE(plantedRan) << "a message from another process ran a task";
+  if (!plantedRan)
+    delete planted;
+}
+
+TEST_F(FrameworkThreadingTest, RunAndWaitAfterTheLoopHasEndedReturnsFalseUnrun) {
+  auto& application = framework::Application();
+  application.Terminate();
+  application.Run();
+  std::atomic<bool> ran{false}, returned{false}, result{true};
+  std::thread worker([&] {
+    result = application.MainThread().RunAndWait([&] { ran = true; });
+    returned = true;
+  });
+  // Pumping here must not matter: the main thread takes no more work.
+  bool done = wintest::WaitUntil([&] { return returned.load(); }, std::chrono::seconds(10));
+  if (done)
+    worker.join();
+  else
+    worker.detach();
+  ASSERT_TRUE(done) << "RunAndWait waited for a main thread that no longer takes work";
+  EXPECT_FALSE(result.load());
+  EXPECT_FALSE(ran.load());
+}
+
+TEST_F(FrameworkThreadingTest, TerminateFromAWorkerThreadEndsTheLoopAndEveryThreadSeesIt) {
+  auto& application = framework::Application();
+  std::atomic<bool> readerSaw{false};
+  // Spins on the flag alone: a request written as a plain bool need never become visible here.
+  std::thread reader([&] {
+    volatile unsigned spins = 0;
+    while (!application.Terminated())
+      spins = spins + 1;
+    readerSaw = true;
+  });
+  std::thread requester([&] {
+    // Once this has run, the main thread is inside the loop.
+    application.MainThread().RunAndWait([] {});
+    application.Terminate();
+  });
+  application.Run();
+  requester.join();
+  EXPECT_TRUE(application.Terminated());
+  EXPECT_FALSE(application.Running());
+  bool seen = wintest::WaitUntil([&] { return readerSaw.load(); }, std::chrono::seconds(10));
+  if (seen)
+    reader.join();
+  else
+    reader.detach();
+  EXPECT_TRUE(seen) << "another thread never saw the terminate request";
 }
 
 }  // namespace

@@ -33,9 +33,9 @@ TEST_F(GsctlTest, PostingCommandsReachTheMainForm) {
   };
   const Case cases[] = {
       {L"hotkey 0x5000041", {0x467, 0x55, 0x5000041}},
-      {L"notify 0xa0060000", {0x408, 0x55, static_cast<LPARAM>(0xa0060000)}},
+      {L"notify 0xa0060000", {0x408, 0x55, 0xa0060000}},
       {L"close", {0x400, 0x55, 0}},
-      {L"send 0x400 0x155 4294967295", {0x400, 0x155, -1}},
+      {L"send 0x400 0x155 4294967295", {0x400, 0x155, 0xffffffff}},
   };
   for (const Case& c : cases) {
     auto run = Gsctl(c.arguments);

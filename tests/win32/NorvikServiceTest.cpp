@@ -31,7 +31,7 @@ std::string HexOf(HWND window) {
 }
 
 ReceivedMessage Notification(UINT code) {
-  return {0x408, 0x55, static_cast<LPARAM>(code)};
+  return {0x408, 0x55, code};
 }
 
 // The client library as a caller gets it: loaded from the shipped folder, its entries found by their

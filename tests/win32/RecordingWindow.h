@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@ namespace wintest {
 struct ReceivedMessage {
   UINT message;
   WPARAM wParam;
-  LPARAM lParam;
+  // The suite's messages carry a 32-bit code in lParam; only those 32 bits count, on any pointer width.
+  std::uint32_t code;
   bool operator==(const ReceivedMessage&) const = default;
 };
 
@@ -54,7 +56,7 @@ class RecordingWindow {
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     if (self && message >= WM_USER && message < 0xC000) {
       try {
-        self->received_.push_back({message, wParam, lParam});
+        self->received_.push_back({message, wParam, static_cast<std::uint32_t>(lParam)});
       } catch (...) {
         // A lost record shows up as a failed expectation; it must not cross the window procedure.
       }
