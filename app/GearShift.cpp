@@ -5,6 +5,7 @@
 #include "bios/MessageBox.h"
 #include "framework/Application.h"
 #include "framework/UniqueHandle.h"
+#include "osd/FlashOsd.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Session-local (no namespace prefix): one copy per user session. The handle is held until the
@@ -23,6 +24,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     application.Initialize();
     application.MainFormOnTaskBar = true;
     application.CreateForm(MainForm);
+    application.CreateForm(FlashOsdForm);
     MainForm->StartResident();
     application.Run();
   } catch (...) {

@@ -1,0 +1,191 @@
+#include "osd/FlashOsd.h"
+
+#include "framework/Application.h"
+#include "framework/Text.h"
+#include "osd/FlashPlayer.h"
+
+TFlashOsdForm* FlashOsdForm = nullptr;
+std::int32_t OsdPhase = 0;
+framework::THandler MovieEventHandler;
+
+namespace {
+
+const framework::TFormDescription FlashOsdFormDescription{
+    .Caption = L"FlashOsdForm",
+    .Left = 0,
+    .Top = 0,
+    .ClientWidth = 434,
+    .ClientHeight = 320,
+    .Color = COLOR_BTNFACE,
+    .Font = {L"Tahoma", -11},
+    .PixelsPerInch = 96,
+    .BorderStyle = framework::TBorderStyle::None,
+};
+
+// Sleep may come back a little early on a coarse system clock; the movie is promised the whole wait.
+void WaitAtLeast(DWORD milliseconds) {
+  ULONGLONG end = GetTickCount64() + milliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64())
+    Sleep(static_cast<DWORD>(end - now));
+}
+
+}  // namespace
+
+POINT MoviePosition(int screenWidth, int screenHeight, int width, int height) {
+  POINT at;
+  at.x = (screenWidth - width) / 2;
+  if (screenHeight - height < 0)
+    at.y = screenHeight / 7;
+  else
+    at.y = static_cast<LONG>((screenHeight - height * 0.67) * 0.5);
+  return at;
+}
+
+std::string InvokeRequest(const std::string& function, const std::string& argument) {
+  return "<invoke name=\"" + function + "\" returntype=\"xml\"><arguments><string>" + argument +
+         "</string></arguments></invoke>";
+}
+
+TFlashOsdForm::TFlashOsdForm()
+    : TForm(L"TFlashOsdForm", FlashOsdFormDescription), OsdTimer(OsdTimerInterval, false) {
+  OsdTimer.OnTimer = [this](framework::TObject* sender) { OnOsdTimer(sender); };
+  // The window exists, hidden, from start-up on: the movies are placed relative to it.
+  Handle();
+}
+
+void TFlashOsdForm::CreateParams(framework::TCreateParams& params) {
+  TForm::CreateParams(params);
+  params.ExStyle = (params.ExStyle | OsdExtendedStyle) & ~static_cast<DWORD>(WS_EX_APPWINDOW);
+}
+
+void TFlashOsdForm::CreateMovie(const std::string& name, const std::string& fileName, int width, int height) {
+  int slot = AllocateSlot(name);
+  if (slot == -1)
+    return;
+  std::wstring path = framework::TApplication::ExeFolder() + L"//Resource//" + framework::Widen(fileName);
+  FlashItems[slot].Path.Reset(SysAllocStringLen(path.data(), static_cast<UINT>(path.size())));
+  CreatePlayer(slot, width, height);
+}
+
+bool TFlashOsdForm::CreatePlayer(int slot, int width, int height) {
+  _FlashITEM& item = FlashItems[slot];
+  if (item.Flash)
+    return true;
+  osd::LoadFlashLibrary();
+  if (!osd::FlashPlayerComplete())
+    return false;
+  auto* flash = new TTransFlash();  // lives as long as the process, like its player window
+  TTransFlash::Create(flash, Handle(), L"", item.Path.Get());
+  if (!flash->PlayerWindow) {
+    // No window to place or send to: forget this try, the next showing makes another.
+    FlashList.pop_back();
+    delete flash;
+    return false;
+  }
+  item.Flash = flash;
+  POINT at = MoviePosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+  flash->SetBounds(at.x, at.y, width, height);
+  flash->SetVisible(false);
+  flash->SetCallback(FlashCallCallback);
+  return true;
+}
+
+int TFlashOsdForm::PlaceMovie(const std::string& name, int width, int height) {
+  int slot = FindSlot(name);
+  if (slot == -1)
+    return -1;
+  if (!CreatePlayer(slot, width, height))
+    return 0;
+  POINT at = MoviePosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+  return FlashItems[slot].Flash->SetPosition(at.x, at.y);
+}
+
+void TFlashOsdForm::SelectMovie(int index) {
+  OsdPhase = index;
+  CurrentMovie = index >= 0 && index < FlashSlotCount ? FlashItems[index].Flash : nullptr;
+}
+
+void TFlashOsdForm::ShowMovies() {
+  RestoreAllFlashes();
+  if (CurrentMovie)
+    CurrentMovie->SetVisible(true);
+}
+
+void TFlashOsdForm::HideMovies() {
+  HideAllFlashes();
+  if (CurrentMovie)
+    CurrentMovie->SetVisible(false);
+}
+
+void TFlashOsdForm::Send(const std::string& request) {
+  if (!CurrentMovie)
+    return;
+  std::wstring wide = framework::Widen(request);
+  UniqueBstr text(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+  if (text)
+    CurrentMovie->CallFunction(text.Get());
+}
+
+void TFlashOsdForm::SendCommand(const std::string& request) {
+  Send(request);
+  WaitAtLeast(SendCommandWait);
+}
+
+void TFlashOsdForm::SendShow() {
+  Send(InvokeRequest("externalCommand", "show"));
+  ShowMovies();
+}
+
+void TFlashOsdForm::SendEnd() {
+  Send(InvokeRequest("externalCommand", "end"));
+}
+
+void TFlashOsdForm::SetMovieEventHandler(framework::THandler handler) {
+  MovieEventHandler = handler;
+}
+
+int TFlashOsdForm::AllocateSlot(const std::string& name) {
+  if (FindSlot(name) != -1)
+    return -1;
+  for (int i = 0; i < FlashSlotCount; ++i) {
+    if (FlashItems[i].Used == 0) {
+      FlashItems[i].Name = name;
+      FlashItems[i].Used = 1;
+      return i;
+    }
+  }
+  return -1;
+}
+
+int TFlashOsdForm::FindSlot(const std::string& name) const {
+  for (int i = 0; i < FlashSlotCount; ++i) {
+    if (FlashItems[i].Used == 1 && FlashItems[i].Name == name)
+      return i;
+  }
+  return -1;
+}
+
+void TFlashOsdForm::OnOsdTimer(framework::TObject*) {
+  OsdTimer.SetEnabled(false);
+}
+
+void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {
+  switch (static_cast<std::uint32_t>(OsdPhase)) {
+    case 0:
+      OsdPhase = 7;
+      break;
+    case 1:
+      OsdPhase = 8;
+      break;
+    case 2:
+    case 3:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+      MovieEventHandler.Run();
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "framework/Form.h"
+#include "framework/Handler.h"
+#include "framework/Timer.h"
+#include "framework/UniqueHandle.h"
+#include "osd/TransFlash.h"
+
+struct BstrTraits {
+  using Value = BSTR;
+  static Value Invalid() noexcept { return nullptr; }
+  static void Close(Value value) noexcept { SysFreeString(value); }
+};
+using UniqueBstr = framework::UniqueHandle<BstrTraits>;
+
+// One movie slot of the OSD.
+struct _FlashITEM {
+  UniqueBstr Path;  // the movie file's full path
+  std::string Name;
+  std::int32_t Used = 0;
+  TTransFlash* Flash = nullptr;  // never released: its player window lives as long as the process
+};
+
+inline constexpr int FlashSlotCount = 16;
+inline constexpr UINT OsdTimerInterval = 3000;  // milliseconds
+inline constexpr DWORD SendCommandWait = 100;   // milliseconds the movie is given after a request
+// Added to the borderless form's extended style: top-most, tool window, never activated.
+inline constexpr DWORD OsdExtendedStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+
+// Where a movie of the given size sits on a screen of the given size, from the OSD window's top-left
+// corner.
+POINT MoviePosition(int screenWidth, int screenHeight, int width, int height);
+
+// The on-screen display: a borderless, top-most tool window that never takes the focus, up to 16
+// named movies (each a player window of its own) of which one is current, and a one-shot timer.
+class TFlashOsdForm : public framework::TForm {
+ public:
+  TFlashOsdForm();
+
+  framework::TTimer OsdTimer;
+  TTransFlash* CurrentMovie = nullptr;
+  std::array<_FlashITEM, FlashSlotCount> FlashItems;
+
+  void CreateMovie(const std::string& name, const std::string& fileName, int width, int height);
+  int PlaceMovie(const std::string& name, int width, int height);
+  void SelectMovie(int index);
+  void ShowMovies();
+  void HideMovies();
+  // Sends the request, then gives the movie SendCommandWait milliseconds.
+  void SendCommand(const std::string& request);
+  void SendShow();
+  void SendEnd();
+  void SetMovieEventHandler(framework::THandler handler);
+  int AllocateSlot(const std::string& name);
+  int FindSlot(const std::string& name) const;
+  void OnOsdTimer(framework::TObject* sender);
+
+ protected:
+  void CreateParams(framework::TCreateParams& params) override;
+
+ private:
+  // Makes the slot's player if it has none yet; false when no player can be had (the library or one
+  // of its entries is missing, or it made no window). The slot stays claimed for a later try.
+  bool CreatePlayer(int slot, int width, int height);
+  void Send(const std::string& request);
+};
+
+extern TFlashOsdForm* FlashOsdForm;
+
+// The slot index of the selected movie, or 7 or 8 after the first call-out of the movie of slot 0 or 1.
+extern std::int32_t OsdPhase;
+extern framework::THandler MovieEventHandler;
+
+// The one call-out callback of every player window: moves the OSD to its next step by OsdPhase.
+void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t);
+
+// The requests the movies understand, as the player's external-interface invoke texts.
+std::string InvokeRequest(const std::string& function, const std::string& argument);
