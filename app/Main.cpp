@@ -5,7 +5,7 @@
 #include "framework/Application.h"
 #include "framework/GdiPlusApi.h"
 #include "framework/MessageBox.h"
-#include "norvikservice/NorvikService.h"
+#include "app/NorvikServiceLibrary.h"
 
 TMainForm* MainForm = nullptr;
 

@@ -3,20 +3,37 @@
 # process id when the calling script exits (also when it fails or is interrupted).
 #
 #   source scripts/lib/wine-harness.sh
-#   wine_harness_up        # exports DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES
-#   wine some.exe ...
+#   wine_harness_up [test|demo] || echo "$GS_WINE_ERROR"
+#   "$GS_WINE" "$GS_DIST/some.exe" ...
 #   (ends by itself through the EXIT trap)
+#
+# wine_harness_up finds out once whether this machine runs 32-bit Windows code. Where it does, the
+# suites run on the shipped i686 build; where it does not (a kernel without IA-32 emulation), on the
+# x86_64 twin. GEARSHIFT_WINE_ARCH=x86_64 forces the twin. It exports:
+#   GS_WINE_ARCH    i686 or x86_64
+#   GS_WINE_BUILD   build/win32 or build/win64 (relative to the source tree)
+#   GS_DIST         the absolute program folder of that build
+#   GS_WINE         the Wine loader to call (also WINELOADER for the twin)
+#   GS_WINE_NOTE    what to call the build in summaries, with the reason for the twin
+# and DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES. Each architecture and each use has
+# its own prefix (build/wineprefix-win64, build/wineprefix-demo-win64, ...; GS_WINEPREFIX names another
+# folder for them), held under an flock for the harness's life, so that ending a prefix's processes
+# never ends another run's.
 
 GS_ROOT=${GS_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 GS_LOGS=${GS_LOGS:-$GS_ROOT/build/logs}
-export WINEPREFIX=${GS_WINEPREFIX:-$GS_ROOT/build/wineprefix}
-export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 # Mono and Gecko would stop a fresh prefix to ask for downloads this machine cannot make.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
+GS_WINE_LOADER32=/usr/lib/wine/wine
+GS_WINE_LOADER64=/usr/lib/wine/wine64
+GS_WINE_ERROR=""
+
 _gs_xvfb_pid=""
 _gs_wineserver_pid=""
+_gs_wineserver=""
+_gs_lock_fd=""
 
 # Waits until our Xvfb answers on display $1; fails at once when it died (the number was taken).
 _gs_xvfb_ready() {
@@ -29,14 +46,133 @@ _gs_xvfb_ready() {
   return 1
 }
 
-wine_harness_down() {
+_gs_fail() {
+  GS_WINE_ERROR="wine-harness: $*"
+  echo "$GS_WINE_ERROR" >&2
+  return 1
+}
+
+# Sets everything that names one architecture's build, loader, server and prefix ($2: test or demo).
+_gs_select() {
+  local arch=$1 use=$2 preset
+  if [ "$arch" = i686 ]; then
+    preset=win32
+    # The win32 preset's ctest emulator is plain `wine`, which picks the 32-bit loader.
+    GS_WINE=wine
+    _gs_wineserver=wineserver
+    export WINEARCH=win32
+    unset WINELOADER WINESERVER
+  else
+    preset=win64
+    # /usr/bin/wine would pick the 32-bit loader whenever it is installed, even where it cannot run,
+    # and a process Wine starts is started through WINELOADER.
+    GS_WINE=$GS_WINE_LOADER64
+    _gs_wineserver=/usr/lib/wine/wineserver64
+    export WINEARCH=win64 WINELOADER=$GS_WINE_LOADER64 WINESERVER=$_gs_wineserver
+  fi
+  local name=wineprefix-$preset
+  [ "$use" = test ] || name=wineprefix-$use-$preset
+  export GS_WINE_ARCH=$arch GS_WINE_BUILD=build/$preset GS_DIST=$GS_ROOT/build/$preset/dist GS_WINE
+  # GS_WINEPREFIX moves the prefixes elsewhere; each still gets its own folder.
+  export WINEPREFIX=${GS_WINEPREFIX:-$GS_ROOT/build}/$name
+  _gs_logname=${name#wineprefix-}
+  _gs_bootlog=$GS_LOGS/wineboot-$_gs_logname.log
+}
+
+# Takes the prefix's lock, waiting (and saying so) while another run holds it.
+_gs_lock_prefix() {
+  exec {_gs_lock_fd}>"$WINEPREFIX.lock"
+  if ! flock -n "$_gs_lock_fd"; then
+    echo "wine-harness: $WINEPREFIX is in use by another run; waiting for it to finish"
+    flock "$_gs_lock_fd"
+  fi
+}
+
+_gs_unlock_prefix() {
+  [ -n "$_gs_lock_fd" ] || return 0
+  # Unlocks the open file itself, so that a child that inherited the descriptor holds nothing.
+  flock -u "$_gs_lock_fd" 2>/dev/null || true
+  exec {_gs_lock_fd}>&-
+  _gs_lock_fd=""
+}
+
+_gs_server_stop() {
   if [ -n "$_gs_wineserver_pid" ]; then
-    # Ends every Wine process of the prefix, then the server itself.
-    wineserver -k >/dev/null 2>&1 || true
+    # Ends every Wine process of our prefix (and only of ours: we hold its lock), then the server.
+    "$_gs_wineserver" -k >/dev/null 2>&1 || true
     kill "$_gs_wineserver_pid" >/dev/null 2>&1 || true
     wait "$_gs_wineserver_pid" 2>/dev/null || true
     _gs_wineserver_pid=""
   fi
+}
+
+_gs_server_down() {
+  _gs_server_stop
+  _gs_unlock_prefix
+}
+
+# Prefix settings that a fresh prefix needs before our programs run in it.
+_gs_configure_prefix() {
+  # Without a window manager Wine waits about 2 s for one on every hide of a managed window.
+  "$GS_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f &&
+    "$GS_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f &&
+    # Crashes must end the process, not open a debugger dialog that waits for a click forever.
+    "$GS_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 1 /f &&
+    "$GS_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f &&
+    "$GS_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+}
+
+# Locks the selected prefix, starts its server and initialises it when it is not ready yet.
+_gs_prefix_up() {
+  # The server needs the prefix folder to exist, or it exits at once.
+  if ! mkdir -p "$WINEPREFIX"; then
+    _gs_fail "Wine cannot start here: cannot create $WINEPREFIX"
+    return 1
+  fi
+  _gs_lock_prefix
+  # A server left over from an interrupted run would hold the prefix with a stale display.
+  "$_gs_wineserver" -k >/dev/null 2>&1 || true
+  "$_gs_wineserver" -f -p >"$GS_LOGS/wineserver-$_gs_logname.log" 2>&1 {_gs_lock_fd}>&- &
+  _gs_wineserver_pid=$!
+
+  if [ ! -f "$WINEPREFIX/.gearshift-ready" ]; then
+    echo "wine-harness: initialising $WINEPREFIX (once)"
+    local status=0
+    "$GS_WINE" wineboot -i >"$_gs_bootlog" 2>&1 || status=$?
+    [ $status -ne 0 ] || _gs_configure_prefix >>"$_gs_bootlog" 2>&1 || status=$?
+    if [ $status -ne 0 ]; then
+      # A half-made prefix would pass for a ready one next time; start again from nothing instead
+      # (still under the lock, so that nobody starts on what is being removed).
+      _gs_server_stop
+      rm -rf "$WINEPREFIX"
+      _gs_unlock_prefix
+      _gs_fail "Wine cannot start here: $GS_WINE wineboot -i failed (exit $status) for $WINEPREFIX;" \
+        "see $_gs_bootlog"
+      return 1
+    fi
+    touch "$WINEPREFIX/.gearshift-ready"
+  fi
+  # Start Wine's own background processes (services, device drivers) now, with their output in a log:
+  # started by the first test instead, they would inherit and hold its output pipe for the life of the
+  # server, and whoever reads that pipe would wait for ever.
+  if ! "$GS_WINE" wineboot >>"$_gs_bootlog" 2>&1; then
+    _gs_server_down
+    _gs_fail "Wine cannot start here: $GS_WINE wineboot failed in $WINEPREFIX; see $_gs_bootlog"
+    return 1
+  fi
+}
+
+# True when the i686 probe runs under the 32-bit loader in the win32 prefix; $1 names the log.
+_gs_probe_i686() {
+  local probe=$GS_ROOT/build/win32/tests/support/wine_probe.exe output
+  [ -f "$probe" ] || { echo "no $probe (scripts/build win32)" >"$1"; return 1; }
+  output=$("$GS_WINE" "$probe" 2>>"$1" | tr -d '\r')
+  echo "$output" >>"$1"
+  [ "$output" = "wine probe: 32-bit code runs" ]
+}
+
+wine_harness_down() {
+  _gs_server_down
   if [ -n "$_gs_xvfb_pid" ]; then
     kill "$_gs_xvfb_pid" >/dev/null 2>&1 || true
     wait "$_gs_xvfb_pid" 2>/dev/null || true
@@ -45,6 +181,7 @@ wine_harness_down() {
 }
 
 wine_harness_up() {
+  local use=${1:-test}
   mkdir -p "$GS_LOGS"
   trap wine_harness_down EXIT
   trap 'exit 130' INT TERM
@@ -54,7 +191,7 @@ wine_harness_up() {
   local n
   for n in $(seq 90 140); do
     [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
     _gs_xvfb_pid=$!
     if _gs_xvfb_ready "$n"; then
       export DISPLAY=":$n"
@@ -65,33 +202,44 @@ wine_harness_up() {
     _gs_xvfb_pid=""
   done
   if [ -z "$_gs_xvfb_pid" ]; then
-    echo "wine-harness: Xvfb did not come up (see $GS_LOGS/xvfb.log)" >&2
+    _gs_fail "Xvfb did not come up (see $GS_LOGS/xvfb-$use.log)"
     return 1
   fi
 
-  # A server left over from an interrupted run would hold the prefix with a stale display.
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -f -p >"$GS_LOGS/wineserver.log" 2>&1 &
-  _gs_wineserver_pid=$!
-
-  if [ ! -f "$WINEPREFIX/.gearshift-ready" ]; then
-    echo "wine-harness: initialising $WINEPREFIX (once)"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >"$GS_LOGS/wineboot.log" 2>&1
-    # Without a window manager Wine waits about 2 s for one on every hide of a managed window.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$GS_LOGS/wineboot.log" 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >>"$GS_LOGS/wineboot.log" 2>&1
-    # Crashes must end the process, not open a debugger dialog that waits for a click forever.
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 1 /f \
-      >>"$GS_LOGS/wineboot.log" 2>&1
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f \
-      >>"$GS_LOGS/wineboot.log" 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-      >>"$GS_LOGS/wineboot.log" 2>&1
-    touch "$WINEPREFIX/.gearshift-ready"
+  local probe_log=$GS_LOGS/wine-probe-$use.log reason=""
+  case "${GEARSHIFT_WINE_ARCH:-}" in
+    x86_64) reason="forced by GEARSHIFT_WINE_ARCH" ;;
+    "" | i686) ;;
+    *)
+      _gs_fail "GEARSHIFT_WINE_ARCH=$GEARSHIFT_WINE_ARCH: only x86_64 or i686"
+      return 1
+      ;;
+  esac
+  # First the cheap look: the 32-bit loader does not even start on a kernel without IA-32 emulation.
+  if [ -z "$reason" ] && ! "$GS_WINE_LOADER32" --version >"$probe_log" 2>&1; then
+    reason="this machine runs no 32-bit code"
   fi
-  # Start Wine's own background processes (services, device drivers) now, with their output in a log:
-  # started by the first test instead, they would inherit and hold its output pipe for the life of the
-  # server, and whoever reads that pipe would wait for ever.
-  wineboot >>"$GS_LOGS/wineboot.log" 2>&1
+  if [ -z "$reason" ]; then
+    _gs_select i686 "$use"
+    if _gs_prefix_up && _gs_probe_i686 "$probe_log"; then
+      GS_WINE_ERROR=""
+    else
+      _gs_server_down
+      reason="the i686 probe does not run under $GS_WINE (see $probe_log)"
+    fi
+  fi
+  if [ -n "$reason" ] && [ "${GEARSHIFT_WINE_ARCH:-}" = i686 ]; then
+    _gs_fail "GEARSHIFT_WINE_ARCH=i686, but $reason"
+    return 1
+  fi
+
+  if [ -z "$reason" ]; then
+    export GS_WINE_NOTE="i686"
+  else
+    _gs_select x86_64 "$use"
+    export GS_WINE_NOTE="x86_64 twin: $reason"
+    _gs_prefix_up || return 1
+  fi
+  GS_WINE_ERROR=""
+  echo "wine-harness: running $GS_WINE_BUILD ($GS_WINE_NOTE) in $WINEPREFIX"
 }

@@ -1,4 +1,4 @@
-#include "NorvikService.h"
+#include "app/NorvikServiceLibrary.h"
 
 #include <string>
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BiosTestSupport.h"
@@ -31,7 +32,9 @@ std::unique_ptr<bios::BiosNumberItemA> NumberItem(unsigned kind, int minimum, in
                                                   int count, std::vector<std::string> extras = {}) {
   std::vector<Entry> entries{IdOfKind(kind), 0, 0, 42, MinimumAndExponent(minimum, exponent), step, count};
   if (!extras.empty()) {
-    entries.push_back(static_cast<std::int64_t>(extras.size()));
+    // Built in place: moving a temporary variant in makes GCC (x86_64) see the string alternative
+    // as possibly read uninitialised.
+    entries.emplace_back(std::in_place_type<std::int64_t>, static_cast<std::int64_t>(extras.size()));
     entries.insert(entries.end(), extras.begin(), extras.end());
   }
   auto item = std::make_unique<bios::BiosNumberItemA>();

@@ -1,7 +1,9 @@
 #pragma once
 
-// Client side of the system service: a window registers to receive the service's notifications as
-// message 0x408 with wParam 0x55 and the notification code in lParam.
+// The program's binding of the system service's client library, NORVIKSERVICE.DLL: a window
+// registers to receive the service's notifications as message 0x408 with wParam 0x55 and the
+// notification code in lParam. The program imports both entries statically by their plain names
+// (NorvikService.def beside this header); the stand-in library implements this header.
 
 #include <windows.h>
 
