@@ -49,6 +49,11 @@ TEST_F(StartupTest, RunsWithoutAnyVisibleWindow) {
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(VisibleWindowsOf(program->Id()).empty()) << "the resident program shows a window";
+  // The OSD window exists from start-up on, hidden, and has no movie yet.
+  auto status = wintest::RunDistProgram(L"gsctl.exe", L"status");
+  EXPECT_EQ(status.exitCode, 0u) << status.errors;
+  EXPECT_NE(status.output.find(" osd=hidden "), std::string::npos) << status.output;
+  EXPECT_NE(status.output.find(" players=0/0"), std::string::npos) << status.output;
   CloseProgram(window);
 }
 
