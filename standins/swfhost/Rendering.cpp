@@ -10,7 +10,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kPanelScale = 3;
-constexpr int kGearScale = 4;
+constexpr int kGearScale = 3;
 
 // Puts a GDI object into a DC for one scope and takes it out again before anyone deletes it.
 class Selection {

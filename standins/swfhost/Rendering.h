@@ -78,7 +78,7 @@ class MovieArt {
 
  private:
   // One per step of a tooth's turn: the intro turns the gear by one tooth.
-  static constexpr int kGearSteps = 12;
+  static constexpr int kGearSteps = 8;
 
   Surface panel_;
   std::vector<Surface> gear_;
