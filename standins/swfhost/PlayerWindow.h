@@ -1,0 +1,61 @@
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "MovieDescription.h"
+#include "Rendering.h"
+#include "Timeline.h"
+#include "framework/UniqueHandle.h"
+#include "osd/FlashPlayerLibrary.h"
+
+namespace swfhost {
+
+inline constexpr wchar_t kPlayerWindowClass[] = L"SwfHostPlayer";
+
+// One movie in a popup owned by the program's window. Every entry reaches the player through its window
+// (SendMessage), so whichever thread calls, the movie runs and calls out on the thread that created it.
+class PlayerWindow {
+ public:
+  // Null only when no window can be made at all; a movie that cannot be read still gets a window.
+  static HWND Create(HWND parent, const std::wstring& moviePath);
+
+  // Whether the window is a player of this library in this process, i.e. safe to send our messages to.
+  static bool IsPlayer(HWND window);
+
+  static void SetCallback(HWND player, FlashCalloutProc callback);
+  static bool Call(HWND player, const VARIANT& request);
+  static void Play(HWND player);
+  static void Stop(HWND player);
+
+ private:
+  PlayerWindow(MovieDescription movie, std::string movieProblem);
+
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  bool OnRequest(const VARIANT& request);
+  void OnTick();
+  void OnPaint();
+  void OnVisibility(bool visible);
+  void ApplyShape(int width, int height);
+  void Refresh();
+  std::string Subject() const;
+
+  framework::UniqueWindow window_;
+  MovieDescription movie_;
+  std::string movieProblem_;
+  Timeline timeline_;
+  MovieArt art_;
+  bool artReady_ = false;
+  Surface frame_;
+  FlashCalloutProc callback_ = nullptr;
+  std::uint32_t callouts_ = 0;
+  bool ticking_ = false;
+  bool visible_ = false;
+};
+
+}  // namespace swfhost

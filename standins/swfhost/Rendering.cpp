@@ -1,0 +1,407 @@
+#include "Rendering.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "InvokeRequest.h"
+
+namespace swfhost {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kPanelScale = 3;
+constexpr int kGearScale = 3;
+
+// Puts a GDI object into a DC for one scope and takes it out again before anyone deletes it.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+  ~Selection() { SelectObject(dc_, old_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+COLORREF Ref(Colour c) {
+  return RGB(c.red, c.green, c.blue);
+}
+
+Colour Mix(Colour a, Colour b, double t) {
+  auto channel = [t](std::uint8_t x, std::uint8_t y) {
+    return static_cast<std::uint8_t>(std::lround(x + (y - x) * std::clamp(t, 0.0, 1.0)));
+  };
+  return Colour{channel(a.red, b.red), channel(a.green, b.green), channel(a.blue, b.blue)};
+}
+
+std::wstring Wide(std::string_view utf8) {
+  std::u16string text = Utf16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+// Box-filters a picture drawn scale times too large down to its size.
+bool Downsample(const Surface& big, int scale, Surface& out) {
+  int width = big.Width() / scale, height = big.Height() / scale;
+  if (!out.Create(width, height))
+    return false;
+  const std::uint32_t* source = big.Pixels();
+  std::uint32_t* target = out.Pixels();
+  int samples = scale * scale;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t sums[4] = {};
+      for (int dy = 0; dy < scale; ++dy) {
+        const std::uint32_t* row =
+            source + static_cast<std::size_t>(y * scale + dy) * big.Width() + x * scale;
+        for (int dx = 0; dx < scale; ++dx)
+          for (int c = 0; c < 4; ++c)
+            sums[c] += (row[dx] >> (8 * c)) & 0xFF;
+      }
+      std::uint32_t pixel = 0;
+      for (int c = 0; c < 4; ++c)
+        pixel |= ((sums[c] + samples / 2) / samples) << (8 * c);
+      target[static_cast<std::size_t>(y) * width + x] = pixel;
+    }
+  }
+  return true;
+}
+
+// A mask drawn white on black becomes a sprite of that colour whose coverage is the mask's brightness.
+void Tint(Surface& mask, Colour colour) {
+  std::uint32_t* pixel = mask.Pixels();
+  for (std::size_t i = 0, n = static_cast<std::size_t>(mask.Width()) * mask.Height(); i < n; ++i) {
+    std::uint32_t coverage = (pixel[i] >> 8) & 0xFF;
+    auto premultiplied = [coverage](std::uint8_t c) { return (c * coverage + 127) / 255; };
+    pixel[i] = coverage << 24 | premultiplied(colour.red) << 16 | premultiplied(colour.green) << 8 |
+               premultiplied(colour.blue);
+  }
+}
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  framework::UniqueGdiObject brush(CreateSolidBrush(colour));
+  FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
+}
+
+void Disc(HDC dc, double x, double y, double radius, COLORREF colour) {
+  framework::UniqueGdiObject brush(CreateSolidBrush(colour));
+  Selection brushIn(dc, brush.Get());
+  Selection penIn(dc, GetStockObject(NULL_PEN));
+  ::Ellipse(dc, static_cast<int>(std::lround(x - radius)), static_cast<int>(std::lround(y - radius)),
+            static_cast<int>(std::lround(x + radius)), static_cast<int>(std::lround(y + radius)));
+}
+
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+// A soft glow of the accent behind the gear, fading to nothing so that it has no edge on the gradient.
+void AddHalo(Surface& panel, const MovieDescription& movie) {
+  const double reach = movie.glyphRadius * 1.8;
+  std::uint32_t* pixels = panel.Pixels();
+  for (int y = std::max(0, static_cast<int>(movie.glyphY - reach));
+       y < std::min(panel.Height(), static_cast<int>(movie.glyphY + reach) + 1); ++y) {
+    for (int x = std::max(0, static_cast<int>(movie.glyphX - reach));
+         x < std::min(panel.Width(), static_cast<int>(movie.glyphX + reach) + 1); ++x) {
+      double distance = std::hypot(x - movie.glyphX, y - movie.glyphY) / reach;
+      if (distance >= 1.0)
+        continue;
+      double weight = 0.24 * (1.0 - distance) * (1.0 - distance);
+      std::uint32_t& pixel = pixels[static_cast<std::size_t>(y) * panel.Width() + x];
+      Colour was{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                 static_cast<std::uint8_t>(pixel)};
+      Colour now = Mix(was, movie.accent, weight);
+      pixel = (pixel & 0xFF000000u) | std::uint32_t{now.red} << 16 | std::uint32_t{now.green} << 8 | now.blue;
+    }
+  }
+}
+
+bool BuildPanel(const MovieDescription& movie, Surface& panel) {
+  const int s = kPanelScale;
+  Surface big;
+  if (!big.Create(movie.width * s, movie.height * s))
+    return false;
+  HDC dc = big.Dc();
+  TRIVERTEX vertices[2] = {};
+  vertices[0].Red = static_cast<COLOR16>(movie.panelTop.red << 8);
+  vertices[0].Green = static_cast<COLOR16>(movie.panelTop.green << 8);
+  vertices[0].Blue = static_cast<COLOR16>(movie.panelTop.blue << 8);
+  vertices[1].x = big.Width();
+  vertices[1].y = big.Height();
+  vertices[1].Red = static_cast<COLOR16>(movie.panelBottom.red << 8);
+  vertices[1].Green = static_cast<COLOR16>(movie.panelBottom.green << 8);
+  vertices[1].Blue = static_cast<COLOR16>(movie.panelBottom.blue << 8);
+  GRADIENT_RECT span{0, 1};
+  GradientFill(dc, vertices, 2, &span, 1, GRADIENT_FILL_RECT_V);
+
+  if (movie.borderWidth > 0) {
+    framework::UniqueGdiObject pen(CreatePen(PS_INSIDEFRAME, movie.borderWidth * s, Ref(movie.border)));
+    Selection penIn(dc, pen.Get());
+    Selection brushIn(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, 0, 0, big.Width(), big.Height(), 2 * movie.radius * s, 2 * movie.radius * s);
+  }
+  if (!Downsample(big, s, panel))
+    return false;
+  if (movie.gear)
+    AddHalo(panel, movie);
+  return true;
+}
+
+// The gear's outline turned by angle: teeth as trapezoids on a body circle.
+std::vector<POINT> GearOutline(double cx, double cy, double radius, int teeth, double angle) {
+  std::vector<POINT> points;
+  double pitch = 2 * kPi / teeth;
+  double root = radius * 0.80;
+  auto at = [&](double r, double a) {
+    points.push_back(POINT{static_cast<LONG>(std::lround(cx + r * std::cos(a))),
+                           static_cast<LONG>(std::lround(cy + r * std::sin(a)))});
+  };
+  for (int i = 0; i < teeth; ++i) {
+    double base = angle + i * pitch;
+    at(root, base - pitch * 0.5);
+    at(root, base - pitch * 0.27);
+    at(radius, base - pitch * 0.17);
+    at(radius, base + pitch * 0.17);
+    at(root, base + pitch * 0.27);
+  }
+  return points;
+}
+
+bool BuildGear(const MovieDescription& movie, double angle, Surface& sprite) {
+  const int s = kGearScale;
+  const double reach = movie.glyphRadius * 1.3;
+  int side = static_cast<int>(std::ceil(2 * reach)) + 2;
+  Surface big;
+  if (!big.Create(side * s, side * s))
+    return false;
+  HDC dc = big.Dc();
+  double c = side * s / 2.0, r = movie.glyphRadius * s;
+  const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+
+  // A thin ring around the gear, broken into arcs like a gauge.
+  {
+    framework::UniqueGdiObject pen(CreatePen(PS_SOLID, std::max(1, 2 * s), white));
+    Selection penIn(dc, pen.Get());
+    for (int arc = 0; arc < 3; ++arc) {
+      double from = -kPi / 2 + arc * 2 * kPi / 3 + 0.22, to = from + 2 * kPi / 3 - 0.44;
+      double ring = r * 1.2;
+      Arc(dc, static_cast<int>(c - ring), static_cast<int>(c - ring), static_cast<int>(c + ring),
+          static_cast<int>(c + ring), static_cast<int>(c + ring * std::cos(to)),
+          static_cast<int>(c + ring * std::sin(to)), static_cast<int>(c + ring * std::cos(from)),
+          static_cast<int>(c + ring * std::sin(from)));
+    }
+  }
+  std::vector<POINT> outline = GearOutline(c, c, r, 10, angle);
+  {
+    framework::UniqueGdiObject brush(CreateSolidBrush(white));
+    Selection brushIn(dc, brush.Get());
+    Selection penIn(dc, GetStockObject(NULL_PEN));
+    Polygon(dc, outline.data(), static_cast<int>(outline.size()));
+  }
+  Disc(dc, c, c, r * 0.52, black);
+  Disc(dc, c, c, r * 0.40, white);
+  Disc(dc, c, c, r * 0.17, black);
+  // Lightening holes between hub and rim, turning with the teeth.
+  for (int i = 0; i < 5; ++i) {
+    double a = angle + i * 2 * kPi / 5;
+    Disc(dc, c + r * 0.285 * std::cos(a), c + r * 0.285 * std::sin(a), r * 0.06, black);
+  }
+  if (!Downsample(big, s, sprite))
+    return false;
+  Tint(sprite, movie.accent);
+  return true;
+}
+
+bool BuildTitle(const MovieDescription& movie, const std::wstring& face, Surface& sprite) {
+  if (!sprite.Create(movie.width, movie.titleSize * 2))
+    return false;
+  HDC dc = sprite.Dc();
+  framework::UniqueGdiObject font = MakeFont(face, movie.titleSize, 600);
+  Selection fontIn(dc, font.Get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  // Small capitals read as a caption when spread out a little.
+  SetTextCharacterExtra(dc, std::max(1, movie.titleSize / 6));
+  std::wstring title = Wide(movie.title);
+  RECT rect{0, 0, sprite.Width(), sprite.Height()};
+  DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &rect,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  Tint(sprite, movie.titleColour);
+  return true;
+}
+
+void Blend(HDC target, const Surface& sprite, int x, int y, double opacity) {
+  if (!sprite || opacity <= 0.0)
+    return;
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lround(std::clamp(opacity, 0.0, 1.0) * 255)),
+                      AC_SRC_ALPHA};
+  AlphaBlend(target, x, y, sprite.Width(), sprite.Height(), sprite.Dc(), 0, 0, sprite.Width(),
+             sprite.Height(), blend);
+}
+
+}  // namespace
+
+bool Surface::Create(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = std::max(1, width);
+  info.bmiHeader.biHeight = -std::max(1, height);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  framework::UniqueGdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  framework::UniqueHandle<MemoryDcTraits> dc(CreateCompatibleDC(nullptr));
+  if (!bitmap || !dc || !bits)
+    return false;
+  Reset();
+  SelectObject(dc.Get(), bitmap.Get());
+  bitmap_ = std::move(bitmap);
+  dc_ = std::move(dc);
+  pixels_ = static_cast<std::uint32_t*>(bits);
+  width_ = std::max(1, width);
+  height_ = std::max(1, height);
+  return true;
+}
+
+void Surface::Reset() {
+  dc_.Reset();
+  bitmap_.Reset();
+  pixels_ = nullptr;
+  width_ = height_ = 0;
+}
+
+framework::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weight) {
+  return framework::UniqueGdiObject(CreateFontW(-size, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                                OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                                DEFAULT_PITCH | FF_SWISS, face.c_str()));
+}
+
+std::wstring InstalledFace(const std::vector<std::string>& faces) {
+  if (faces.empty())
+    return L"Tahoma";
+  framework::UniqueHandle<MemoryDcTraits> dc(CreateCompatibleDC(nullptr));
+  for (const std::string& name : faces) {
+    std::wstring face = Wide(name);
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(wanted.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    bool found = false;
+    EnumFontFamiliesExW(dc.Get(), &wanted, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    if (found)
+      return face;
+  }
+  return Wide(faces.back());
+}
+
+FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::wstring& text, int width,
+                     int height, int largest, int smallest) {
+  FittedLabel fitted;
+  fitted.text = text;
+  fitted.format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+  auto measure = [&](const std::wstring& candidate, UINT format, SIZE& size) {
+    RECT rect{0, 0, width, 0};
+    DrawTextW(dc, candidate.c_str(), static_cast<int>(candidate.size()), &rect, format | DT_CALCRECT);
+    size = SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    return size.cx <= width && size.cy <= height;
+  };
+  SIZE size{};
+  for (int points = largest;; points = std::max(smallest, points - std::max(1, points / 10))) {
+    framework::UniqueGdiObject font = MakeFont(face, points, weight);
+    Selection fontIn(dc, font.Get());
+    fitted.size = points;
+    if (measure(text, fitted.format, size)) {
+      fitted.height = size.cy;
+      return fitted;
+    }
+    if (points > smallest)
+      continue;
+
+    // Words wider than the box are broken between characters, as an edit control does.
+    fitted.format |= DT_EDITCONTROL;
+    if (measure(text, fitted.format, size)) {
+      fitted.height = size.cy;
+      return fitted;
+    }
+    // The longest start of the text that fits with an ellipsis after it; never half a surrogate pair.
+    auto shortened = [&](std::size_t count) {
+      if (count > 0 && count < text.size() && text[count - 1] >= 0xD800 && text[count - 1] <= 0xDBFF)
+        --count;
+      return text.substr(0, count) + L"\u2026";
+    };
+    std::size_t fits = 0, fails = text.size();
+    while (fails - fits > 1) {
+      std::size_t middle = fits + (fails - fits) / 2;
+      (measure(shortened(middle), fitted.format, size) ? fits : fails) = middle;
+    }
+    fitted.text = shortened(fits);
+    measure(fitted.text, fitted.format, size);
+    fitted.height = std::min<int>(size.cy, height);
+    fitted.shortened = true;
+    return fitted;
+  }
+}
+
+bool MovieArt::Build(const MovieDescription& movie) {
+  face_ = InstalledFace(movie.fonts);
+  if (!BuildPanel(movie, panel_))
+    return false;
+  gear_.clear();
+  if (movie.gear) {
+    gear_.resize(kGearSteps);
+    for (int step = 0; step < kGearSteps; ++step)
+      if (!BuildGear(movie, -kPi / 2 + (2 * kPi / 10) * step / kGearSteps, gear_[step]))
+        return false;
+  }
+  if (!movie.title.empty() && !BuildTitle(movie, face_, title_))
+    return false;
+  return true;
+}
+
+void MovieArt::SetLabel(const MovieDescription& movie, const std::wstring& label) {
+  const Box& box = movie.labelBox;
+  labelSprite_.Reset();
+  if (label.empty() || !labelSprite_.Create(box.Width(), box.Height()))
+    return;
+  HDC dc = labelSprite_.Dc();
+  label_ = FitLabel(dc, face_, movie.labelWeight, label, box.Width(), box.Height(), movie.labelSize,
+                    movie.labelMinSize);
+  framework::UniqueGdiObject font = MakeFont(face_, label_.size, movie.labelWeight);
+  Selection fontIn(dc, font.Get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  int top = (box.Height() - label_.height) / 2;
+  RECT rect{0, top, box.Width(), top + label_.height};
+  DrawTextW(dc, label_.text.c_str(), static_cast<int>(label_.text.size()), &rect, label_.format);
+  Tint(labelSprite_, movie.labelColour);
+}
+
+void MovieArt::Compose(const Surface& target, const MovieDescription& movie, Frame frame) const {
+  HDC dc = target.Dc();
+  if (panel_)
+    BitBlt(dc, 0, 0, panel_.Width(), panel_.Height(), panel_.Dc(), 0, 0, SRCCOPY);
+  // The content trails the panel: it starts to show once the panel is mostly there.
+  double content = std::clamp((frame.appear - 0.15) / 0.85, 0.0, 1.0);
+  if (!gear_.empty()) {
+    // The gear travels half as far as the text and turns by one tooth while it comes in.
+    int step = static_cast<int>(std::lround((1.0 - frame.appear) * (kGearSteps - 1)));
+    const Surface& gear = gear_[static_cast<std::size_t>(std::clamp(step, 0, kGearSteps - 1))];
+    Blend(dc, gear, movie.glyphX - gear.Width() / 2,
+          movie.glyphY - gear.Height() / 2 + static_cast<int>(std::lround(frame.slide * 0.5)), content);
+  }
+  int titleY = movie.titleTop + static_cast<int>(std::lround(frame.slide * 0.75));
+  Blend(dc, title_, 0, titleY - movie.titleSize / 2, content);
+  if (!movie.title.empty()) {
+    // An accent bar under the caption that grows out from the middle.
+    int half = static_cast<int>(std::lround(30 * content));
+    int y = titleY + movie.titleSize + movie.titleSize / 2;
+    if (half > 0)
+      FillSolid(dc, RECT{movie.width / 2 - half, y, movie.width / 2 + half, y + 3}, Ref(movie.accent));
+  }
+  Blend(dc, labelSprite_, movie.labelBox.left,
+        movie.labelBox.top + static_cast<int>(std::lround(frame.slide)), content);
+}
+
+}  // namespace swfhost

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "MovieDescription.h"
+#include "Timeline.h"
+#include "framework/UniqueHandle.h"
+
+// The movie's pictures, drawn with GDI. GDI draws shapes without smoothing, so the panel and the gear
+// are drawn at several times their size and averaged down; text comes from an antialiased font. Every
+// picture that does not change from frame to frame is made once (per movie or per label) and a frame
+// only blends them together.
+namespace swfhost {
+
+struct MemoryDcTraits {
+  using Value = HDC;
+  static Value Invalid() noexcept { return nullptr; }
+  static void Close(Value value) noexcept { DeleteDC(value); }
+};
+
+// A 32-bit top-down DIB with a memory DC of its own. As a sprite its pixels are premultiplied BGRA.
+class Surface {
+ public:
+  Surface() = default;
+  Surface(Surface&&) = default;
+  // A member-wise move would delete the old bitmap while its DC still holds it.
+  Surface& operator=(Surface&&) = delete;
+
+  bool Create(int width, int height);
+  void Reset();
+
+  explicit operator bool() const { return dc_.Valid(); }
+  HDC Dc() const { return dc_.Get(); }
+  std::uint32_t* Pixels() const { return pixels_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  // Declared first so that it goes last: the DC holding it is deleted before the bitmap.
+  framework::UniqueGdiObject bitmap_;
+  framework::UniqueHandle<MemoryDcTraits> dc_;
+  std::uint32_t* pixels_ = nullptr;
+  int width_ = 0, height_ = 0;
+};
+
+// How a label is set in its box: the largest size from the movie's range at which it fits, wrapped at
+// word boundaries; at the smallest size long words are broken between characters, and what still does
+// not fit is cut at a character boundary and ends in an ellipsis.
+struct FittedLabel {
+  int size = 0;
+  std::wstring text;
+  int height = 0;
+  UINT format = 0;
+  bool shortened = false;
+};
+
+FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::wstring& text, int width,
+                     int height, int largest, int smallest);
+
+framework::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weight);
+
+// The first face of the list that the system has; the last one otherwise, for GDI to substitute.
+std::wstring InstalledFace(const std::vector<std::string>& faces);
+
+class MovieArt {
+ public:
+  // False only when GDI could not provide the bitmaps (out of resources): the caller draws nothing.
+  bool Build(const MovieDescription& movie);
+  void SetLabel(const MovieDescription& movie, const std::wstring& label);
+  void Compose(const Surface& target, const MovieDescription& movie, Frame frame) const;
+
+  const FittedLabel& Label() const { return label_; }
+
+ private:
+  // One per step of a tooth's turn: the intro turns the gear by one tooth.
+  static constexpr int kGearSteps = 8;
+
+  Surface panel_;
+  std::vector<Surface> gear_;
+  Surface title_;
+  Surface labelSprite_;
+  FittedLabel label_;
+  std::wstring face_;
+};
+
+}  // namespace swfhost
