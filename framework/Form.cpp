@@ -82,6 +82,16 @@ void TForm::InsertControl(TControl& control) {
     control.CreateHandle(window_.Get(), static_cast<HFONT>(font_.Get()));
 }
 
+void TForm::Invalidate() {
+  if (window_)
+    InvalidateRect(window_.Get(), nullptr, TRUE);
+}
+
+void TForm::PaintClient(HDC dc) {
+  for (TControl* control : controls_)
+    control->Paint(dc);
+}
+
 void TForm::Show() {
   // A window that must never take the focus is shown without activation.
   HWND window = Handle();
@@ -173,6 +183,23 @@ void TForm::DefaultHandler(TMessage& message) {
       GetClientRect(window, &client);
       FillRect(reinterpret_cast<HDC>(message.WParam), &client, GetSysColorBrush(description_.Color));
       message.Result = 1;
+      return;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      PaintClient(dc);
+      EndPaint(window, &paint);
+      message.Result = 0;
+      return;
+    }
+    case WM_PRINTCLIENT: {
+      HDC dc = reinterpret_cast<HDC>(message.WParam);
+      RECT client;
+      GetClientRect(window, &client);
+      FillRect(dc, &client, GetSysColorBrush(description_.Color));
+      PaintClient(dc);
+      message.Result = 0;
       return;
     }
     case WM_CTLCOLORBTN:

@@ -77,6 +77,8 @@ class TForm : public TObject, private WindowHost {
 
   // Adds a child control; it gets its window together with the form's (at once if that exists).
   void InsertControl(TControl& control);
+  // Has the client area drawn again, with the controls that paint on it.
+  void Invalidate();
 
   TNotifyEvent OnDestroy;
 
@@ -91,6 +93,7 @@ class TForm : public TObject, private WindowHost {
   void CreateWindowNow();
   void DestroyWindowNow() noexcept;
   void ApplyBoundsFromWindow();
+  void PaintClient(HDC dc);
   LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
   std::wstring className_;

@@ -47,7 +47,9 @@ std::string InvokeRequest(const std::string& function, const std::string& argume
 }
 
 TFlashOsdForm::TFlashOsdForm()
-    : TForm(L"TFlashOsdForm", FlashOsdFormDescription), OsdTimer(OsdTimerInterval, false) {
+    : TForm(L"TFlashOsdForm", FlashOsdFormDescription),
+      Background(*this, {.Left = 0, .Top = 0, .Width = 105, .Height = 105}),
+      OsdTimer(OsdTimerInterval, false) {
   OsdTimer.OnTimer = [this](framework::TObject* sender) { OnOsdTimer(sender); };
   // The window exists, hidden, from start-up on: the movies are placed relative to it.
   Handle();

@@ -9,6 +9,7 @@
 
 #include "framework/Form.h"
 #include "framework/Handler.h"
+#include "framework/Image.h"
 #include "framework/Timer.h"
 #include "framework/UniqueHandle.h"
 #include "osd/TransFlash.h"
@@ -44,6 +45,7 @@ class TFlashOsdForm : public framework::TForm {
  public:
   TFlashOsdForm();
 
+  framework::TImage Background;  // the backdrop, sized to the screen before each showing
   framework::TTimer OsdTimer;
   TTransFlash* CurrentMovie = nullptr;
   std::array<_FlashITEM, FlashSlotCount> FlashItems;

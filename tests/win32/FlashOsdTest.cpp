@@ -32,6 +32,8 @@ TEST_F(FlashOsdTest, OsdWindowIsTopMostToolWindowThatNeverActivatesAndHasNoTaskB
   EXPECT_EQ(exStyle & WS_EX_APPWINDOW, 0);
   EXPECT_EQ(GetWindowLongW(form.Handle(), GWL_STYLE) & WS_CAPTION, 0);
   EXPECT_FALSE(IsWindowVisible(form.Handle())) << "the OSD starts hidden";
+  EXPECT_EQ(form.Background.Width(), 105);
+  EXPECT_FALSE(form.Background.HasBitmap()) << "the backdrop is loaded later";
   framework::Application().MainFormOnTaskBar = false;
 }
 

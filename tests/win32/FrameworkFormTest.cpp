@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "framework/Button.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/Image.h"
 
 namespace {
 
@@ -231,6 +233,58 @@ TEST_F(FrameworkFormTest, ButtonSitsOnItsFormAndReportsClicks) {
 
   SendMessageW(buttonWindow, BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1);
+}
+
+// An 8 x 1 picture, red on its left half and blue on its right.
+framework::UniqueGdiObject TwoColourBitmap() {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 8, -1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap) {
+    auto* pixels = static_cast<DWORD*>(bits);
+    for (int x = 0; x < 8; ++x)
+      pixels[x] = x < 4 ? 0x00FF0000 : 0x000000FF;  // 0x00RRGGBB
+  }
+  return framework::UniqueGdiObject(bitmap);
+}
+
+// Smooth stretching may blend a little; the colour must still be plainly the one expected.
+bool Mostly(COLORREF colour, int red, int blue) {
+  return std::abs(GetRValue(colour) - red) < 64 && std::abs(GetBValue(colour) - blue) < 64 &&
+         GetGValue(colour) < 64;
+}
+
+TEST_F(FrameworkFormTest, ImagePaintsItsOwnCopyStretchedToItsBoundsAsPartOfTheForm) {
+  TTestForm form;
+  framework::TImage image(form, {10, 20, 40, 30});
+  EXPECT_EQ(image.Handle(), nullptr) << "an image has no window of its own";
+  {
+    framework::UniqueGdiObject picture = TwoColourBitmap();
+    ASSERT_TRUE(picture);
+    image.SetBitmap(static_cast<HBITMAP>(picture.Get()));
+  }  // the caller's bitmap is gone; the image's copy must not be
+  ASSERT_TRUE(image.HasBitmap());
+
+  HWND window = form.Handle();
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP target = CreateCompatibleBitmap(screen, 300, 200);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ previous = SelectObject(dc, target);
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  EXPECT_TRUE(Mostly(GetPixel(dc, 12, 25), 255, 0)) << "left half: " << std::hex << GetPixel(dc, 12, 25);
+  EXPECT_TRUE(Mostly(GetPixel(dc, 47, 45), 0, 255))
+      << "right half, stretched to the bounds: " << std::hex << GetPixel(dc, 47, 45);
+  EXPECT_EQ(GetPixel(dc, 5, 5), GetSysColor(COLOR_BTNFACE)) << "outside the image: the form's colour";
+  EXPECT_EQ(GetPixel(dc, 55, 25), GetSysColor(COLOR_BTNFACE));
+
+  image.SetBitmap(nullptr);
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  EXPECT_EQ(GetPixel(dc, 12, 25), GetSysColor(COLOR_BTNFACE)) << "a cleared image draws nothing";
+  SelectObject(dc, previous);
+  DeleteObject(target);
+  DeleteDC(dc);
 }
 
 }  // namespace
