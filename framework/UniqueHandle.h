@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -77,11 +78,19 @@ struct GdiObjectTraits {
   static void Close(Value value) noexcept { DeleteObject(value); }
 };
 
+// A length-prefixed wide string of the OLE allocator.
+struct BstrTraits {
+  using Value = BSTR;
+  static Value Invalid() noexcept { return nullptr; }
+  static void Close(Value value) noexcept { SysFreeString(value); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueBstr = UniqueHandle<BstrTraits>;
 
 }  // namespace framework

@@ -123,7 +123,7 @@ void TFlashOsdForm::Send(const std::string& request) {
   if (!CurrentMovie)
     return;
   std::wstring wide = framework::Widen(request);
-  UniqueBstr text(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+  framework::UniqueBstr text(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
   if (text)
     CurrentMovie->CallFunction(text.Get());
 }

@@ -14,16 +14,9 @@
 #include "framework/UniqueHandle.h"
 #include "osd/TransFlash.h"
 
-struct BstrTraits {
-  using Value = BSTR;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { SysFreeString(value); }
-};
-using UniqueBstr = framework::UniqueHandle<BstrTraits>;
-
 // One movie slot of the OSD.
 struct _FlashITEM {
-  UniqueBstr Path;  // the movie file's full path
+  framework::UniqueBstr Path;  // the movie file's full path
   std::string Name;
   std::int32_t Used = 0;
   TTransFlash* Flash = nullptr;  // never released: its player window lives as long as the process

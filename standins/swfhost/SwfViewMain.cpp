@@ -16,12 +16,7 @@
 
 namespace {
 
-struct BstrTraits {
-  using Value = BSTR;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { SysFreeString(value); }
-};
-using UniqueBstr = framework::UniqueHandle<BstrTraits>;
+using framework::UniqueBstr;
 
 struct ArgumentsTraits {
   using Value = LPWSTR*;
