@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 #include <memory>
 
@@ -19,6 +20,21 @@ enum : UINT {
   kPlayMessage,
   kStopMessage,
 };
+
+// The entry points hand their work to the window's thread in messages that carry pointers. Any process
+// can send a window a message, so these count only when they carry this process's own key, which no
+// other process knows.
+WPARAM CallKey() {
+  static const WPARAM key = [] {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    static int anchor;
+    auto mixed = static_cast<std::uint64_t>(now.QuadPart) * 0x9E3779B97F4A7C15ull ^
+                 reinterpret_cast<std::uintptr_t>(&anchor) ^ (std::uint64_t{GetCurrentProcessId()} << 17);
+    return static_cast<WPARAM>(mixed | 1);
+  }();
+  return key;
+}
 
 constexpr UINT_PTR kTickTimer = 1;
 // About 60 frames a second; the clip clock, not the tick count, decides where an animation stands.
@@ -159,19 +175,19 @@ bool PlayerWindow::IsPlayer(HWND window) {
 }
 
 void PlayerWindow::SetCallback(HWND player, FlashCalloutProc callback) {
-  SendMessageW(player, kSetCallbackMessage, 0, reinterpret_cast<LPARAM>(callback));
+  SendMessageW(player, kSetCallbackMessage, CallKey(), reinterpret_cast<LPARAM>(callback));
 }
 
 bool PlayerWindow::Call(HWND player, const VARIANT& request) {
-  return SendMessageW(player, kRequestMessage, 0, reinterpret_cast<LPARAM>(&request)) != 0;
+  return SendMessageW(player, kRequestMessage, CallKey(), reinterpret_cast<LPARAM>(&request)) != 0;
 }
 
 void PlayerWindow::Play(HWND player) {
-  SendMessageW(player, kPlayMessage, 0, 0);
+  SendMessageW(player, kPlayMessage, CallKey(), 0);
 }
 
 void PlayerWindow::Stop(HWND player) {
-  SendMessageW(player, kStopMessage, 0, 0);
+  SendMessageW(player, kStopMessage, CallKey(), 0);
 }
 
 LRESULT CALLBACK PlayerWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
@@ -250,6 +266,17 @@ LRESULT PlayerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kTickTimer)
         OnTick();
       return 0;
+    case kSetCallbackMessage:
+    case kRequestMessage:
+    case kPlayMessage:
+    case kStopMessage:
+      if (wParam != CallKey())
+        return 0;
+      break;
+    default:
+      break;
+  }
+  switch (message) {
     case kSetCallbackMessage:
       callback_ = reinterpret_cast<FlashCalloutProc>(lParam);
       return 1;

@@ -101,4 +101,26 @@ TEST_F(FlashPlayerTest, AShownPlayerNeverTakesTheForegroundOrTheFocus) {
   EXPECT_EQ(GetForegroundWindow(), own.Get());
 }
 
+TEST_F(FlashPlayerTest, APlayerTakesNoWorkFromAMessageWithoutItsProcessKey) {
+  // The player hands its entries' work to its window in WM_APP messages that carry pointers; one sent
+  // by anybody else (any process can) with a wild pointer must be ignored, not followed.
+  std::wstring text =
+      L"<invoke name=\"changeLabel\" returntype=\"xml\"><arguments><string>x</string></arguments></invoke>";
+  VARIANT request;
+  VariantInit(&request);
+  request.vt = VT_BSTR;
+  request.bstrVal = SysAllocString(text.c_str());
+  for (UINT message = WM_APP + 0x51; message <= WM_APP + 0x54; ++message) {
+    EXPECT_EQ(SendMessageW(player, message, 0, reinterpret_cast<LPARAM>(&request)), 0);
+    EXPECT_EQ(SendMessageW(player, message, 0x12345678, 0x12345678), 0);
+  }
+  EXPECT_TRUE(journal.Find("flash", "call").empty()) << journal.Text();
+  EXPECT_TRUE(IsWindow(player));
+  form->SelectMovie(0);
+  form->SendCommand(InvokeRequest("changeLabel", "x"));
+  EXPECT_EQ(journal.Find("flash", "call").size(), 1u) << "a request through the library is taken\n"
+                                                      << journal.Text();
+  SysFreeString(request.bstrVal);
+}
+
 }  // namespace
