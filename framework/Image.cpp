@@ -1,5 +1,7 @@
 #include "framework/Image.h"
 
+#include <algorithm>
+
 namespace framework {
 
 TImage::TImage(TForm& owner, const TImageDescription& description) : owner_(owner), bounds_(description) {
@@ -16,6 +18,11 @@ void TImage::SetBounds(int left, int top, int width, int height) {
   owner_.Invalidate();
 }
 
+void TImage::SetStretch(bool stretch) {
+  stretch_ = stretch;
+  owner_.Invalidate();
+}
+
 void TImage::Paint(HDC dc) {
   if (!bitmap_)
     return;
@@ -26,12 +33,17 @@ void TImage::Paint(HDC dc) {
   if (!source)
     return;
   HGDIOBJ previous = SelectObject(source, bitmap_.Get());
-  // Halftone keeps a stretched photograph smooth; the brush origin must follow the mode change.
-  int oldMode = SetStretchBltMode(dc, HALFTONE);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
-  StretchBlt(dc, bounds_.Left, bounds_.Top, bounds_.Width, bounds_.Height, source, 0, 0, info.bmWidth,
-             info.bmHeight, SRCCOPY);
-  SetStretchBltMode(dc, oldMode);
+  if (stretch_) {
+    // Halftone keeps a stretched photograph smooth; the brush origin must follow the mode change.
+    int oldMode = SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, bounds_.Left, bounds_.Top, bounds_.Width, bounds_.Height, source, 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
+    SetStretchBltMode(dc, oldMode);
+  } else {
+    BitBlt(dc, bounds_.Left, bounds_.Top, std::min<int>(bounds_.Width, info.bmWidth),
+           std::min<int>(bounds_.Height, info.bmHeight), source, 0, 0, SRCCOPY);
+  }
   SelectObject(source, previous);
   DeleteDC(source);
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/Bitmap.h"
 #include "framework/Control.h"
 #include "framework/Form.h"
 #include "framework/UniqueHandle.h"
@@ -15,8 +16,8 @@ struct TImageDescription {
   int Height;
 };
 
-// A picture on a form, without a window of its own: it holds its own copy of a bitmap and draws it
-// stretched to its bounds whenever the form paints.
+// A picture on a form, without a window of its own: it holds its own copy of a bitmap and draws it,
+// stretched to its bounds or at its own size from their top-left corner, whenever the form paints.
 class TImage : public TControl {
  public:
   TImage(TForm& owner, const TImageDescription& description);
@@ -28,6 +29,9 @@ class TImage : public TControl {
 
   // Takes a copy of the bitmap (null clears the picture); the caller keeps its own.
   void SetBitmap(HBITMAP bitmap);
+  void SetBitmap(const TBitmap& bitmap) { SetBitmap(bitmap.Handle()); }
+  void SetStretch(bool stretch);
+  bool Stretch() const { return stretch_; }
   bool HasBitmap() const { return bitmap_.Valid(); }
   void SetBounds(int left, int top, int width, int height);
   int Left() const { return bounds_.Left; }
@@ -39,6 +43,7 @@ class TImage : public TControl {
   TForm& owner_;
   TImageDescription bounds_;
   UniqueGdiObject bitmap_;
+  bool stretch_ = false;
 };
 
 }  // namespace framework

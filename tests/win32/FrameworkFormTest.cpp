@@ -12,6 +12,7 @@
 #include "framework/Button.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/Bitmap.h"
 #include "framework/Image.h"
 
 namespace {
@@ -258,6 +259,7 @@ bool Mostly(COLORREF colour, int red, int blue) {
 TEST_F(FrameworkFormTest, ImagePaintsItsOwnCopyStretchedToItsBoundsAsPartOfTheForm) {
   TTestForm form;
   framework::TImage image(form, {10, 20, 40, 30});
+  image.SetStretch(true);
   EXPECT_EQ(image.Handle(), nullptr) << "an image has no window of its own";
   {
     framework::UniqueGdiObject picture = TwoColourBitmap();
@@ -279,12 +281,48 @@ TEST_F(FrameworkFormTest, ImagePaintsItsOwnCopyStretchedToItsBoundsAsPartOfTheFo
   EXPECT_EQ(GetPixel(dc, 5, 5), GetSysColor(COLOR_BTNFACE)) << "outside the image: the form's colour";
   EXPECT_EQ(GetPixel(dc, 55, 25), GetSysColor(COLOR_BTNFACE));
 
+  image.SetStretch(false);
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  EXPECT_TRUE(Mostly(GetPixel(dc, 17, 20), 0, 255)) << "unstretched: its own 8 x 1 pixels at the corner";
+  EXPECT_EQ(GetPixel(dc, 12, 21), GetSysColor(COLOR_BTNFACE)) << "unstretched: nothing below its one row";
+
   image.SetBitmap(nullptr);
   SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   EXPECT_EQ(GetPixel(dc, 12, 25), GetSysColor(COLOR_BTNFACE)) << "a cleared image draws nothing";
   SelectObject(dc, previous);
   DeleteObject(target);
   DeleteDC(dc);
+}
+
+TEST_F(FrameworkFormTest, BitmapIsEmptyUntilGivenOneAndHoldsItAt32BitsOnceAsked) {
+  framework::TBitmap bitmap;
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_EQ(bitmap.Width(), 0);
+  EXPECT_EQ(bitmap.Height(), 0);
+
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 3, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(picture, nullptr);
+  static_cast<BYTE*>(bits)[2] = 0xFF;  // the bottom-left pixel red
+  bitmap.SetHandle(picture);
+  EXPECT_EQ(bitmap.Width(), 3);
+  EXPECT_EQ(bitmap.Height(), 2);
+  bitmap.SetPixelFormat(framework::TPixelFormat::Bits32);
+  BITMAP held{};
+  ASSERT_TRUE(GetObjectW(bitmap.Handle(), sizeof held, &held));
+  EXPECT_EQ(held.bmBitsPixel, 32);
+  EXPECT_EQ(held.bmWidth, 3);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, bitmap.Handle());
+  EXPECT_EQ(GetPixel(dc, 0, 1), RGB(255, 0, 0)) << "the picture survives the conversion";
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+
+  bitmap.SetHandle(nullptr);
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_EQ(bitmap.PixelFormat(), framework::TPixelFormat::Bits32);
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "framework/Bitmap.h"
+
+inline constexpr char ProfileOnMovieName[] = "GearProfileOn";
+inline constexpr char ProfileOnMovieFile[] = "GearProfileOn.swf";
+inline constexpr char ProfileOffMovieName[] = "GearProfileOff";
+inline constexpr char ProfileOffMovieFile[] = "GearProfileOff.swf";
+inline constexpr int ProfileMovieWidth = 400;
+inline constexpr int ProfileMovieHeight = 650;
+inline constexpr wchar_t BackdropFile[] = L"bg_smoke01.png";
+
+// Puts the OSD together on the OSD form: the backdrop stretched over the whole primary screen, the
+// profile movies in front of it. It keeps nothing of a showing; the manipulators order the steps.
+class FlashOsdLayout {
+ public:
+  // The one layout, made on first use and kept until the process ends.
+  static FlashOsdLayout& Instance();
+
+  // Once, at start-up. A missing backdrop is reported and the OSD goes without one.
+  void LoadBackground();
+  // Before each showing: the OSD and its backdrop cover the primary screen.
+  void SizeToScreen();
+  void LoadMovies();
+  // Profile 0 or 1 places the profile's movie; the first call creates both movies, whatever profile.
+  void ShowProfile(std::int32_t profile);
+  // Labels the movie of slot 0 with text and shows it with the OSD.
+  void ShowLabel(const char* text);
+  void EndMovie();
+  void SetOsdTimer(bool on);
+  void HideOsd();
+
+  std::unique_ptr<framework::TBitmap> bitmap;  // the backdrop; null until LoadBackground
+
+ private:
+  FlashOsdLayout() = default;
+};
+
+// Set by the first ShowProfile, never cleared.
+extern bool moviesLoaded;
