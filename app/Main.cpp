@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/ClientId.h"
+#include "app/Director.h"
 #include "app/MessageFilter.h"
 #include "framework/Application.h"
 #include "framework/GdiPlusApi.h"
@@ -82,6 +83,7 @@ void TMainForm::HotKeyButtonClick(framework::TObject*) {
 
 void TMainForm::StartResident() {
   ShowWindow(framework::Application().Handle(), SW_HIDE);
+  Director::Instance().Reset();
 }
 
 void TMainForm::Dispatch(framework::TMessage& message) {
@@ -120,11 +122,16 @@ void TMainForm::OnServiceNotify(framework::TMessage& message) {
   // nothing ready to announce with: it is dropped.
   if (!framework::Application().Running())
     return;
-  // No notification code is answered here: every one goes on to default handling.
-  TForm::Dispatch(message);
+  bool handled = false;
+  Director::Instance().OnNotify(static_cast<std::uint32_t>(message.LParam), handled);
+  if (!handled)
+    TForm::Dispatch(message);
 }
 
-void TMainForm::OnHotKeyMessage(framework::TMessage&) {
+void TMainForm::OnHotKeyMessage(framework::TMessage& message) {
   // The hot-key message is never passed on to default handling; before the message loop runs it is
   // dropped like a notification.
+  if (!framework::Application().Running())
+    return;
+  Director::Instance().OnHotKey(static_cast<std::uint32_t>(message.LParam));
 }

@@ -21,6 +21,8 @@ inline constexpr LPARAM FirstDefaultHotKeyCode = 0x5000041;  // Ctrl+Alt+A
 // The level is the value index of the first item of this BIOS group whose number within it is 1.
 inline constexpr std::uint32_t LevelGroup = 0x0F;
 inline constexpr std::uint32_t LevelItemNumber = 0x0001;
+// Passed with every level written; the ACPI library gives it no other meaning to the program.
+inline constexpr std::uint32_t LevelWriteMode = 3;
 inline constexpr char UnsupportedModelMessage[] = "This Model does not Support Gear Shift!";
 
 // The program's hidden main window: the one window the service, the keyboard hook and the suite talk
@@ -42,6 +44,10 @@ class TMainForm : public framework::TForm {
   void StartResident();
   // Looks the level item up in the BIOS; false when this model has none.
   bool FindLevelItem();
+  // Writes the level's index when the item has it; anything out of range is left unwritten.
+  void SetLevel(std::uint32_t index);
+  // The text of the level in force as the BIOS reports it now, valid until the next call.
+  const char* GetLevelText();
 
  protected:
   void Dispatch(framework::TMessage& message) override;

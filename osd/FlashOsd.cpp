@@ -1,7 +1,9 @@
 #include "osd/FlashOsd.h"
 
 #include "framework/Application.h"
+#include "app/Director.h"
 #include "framework/Text.h"
+#include "osd/FlashOsdManipulator.h"
 #include "osd/FlashPlayer.h"
 
 TFlashOsdForm* FlashOsdForm = nullptr;
@@ -169,15 +171,21 @@ int TFlashOsdForm::FindSlot(const std::string& name) const {
 
 void TFlashOsdForm::OnOsdTimer(framework::TObject*) {
   OsdTimer.SetEnabled(false);
+  Director::Instance().OsdTimedOut();
 }
 
 void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {
   switch (static_cast<std::uint32_t>(OsdPhase)) {
     case 0:
+      FlashClass0Manipulator::Instance().OnMovieSignal(0);
       OsdPhase = 7;
       break;
     case 1:
+      FlashClass0Manipulator::Instance().OnMovieSignal(1);
       OsdPhase = 8;
+      break;
+    case 4:
+      FlashClass2Manipulator::Instance().StartOsdTimer();
       break;
     case 2:
     case 3:

@@ -48,9 +48,12 @@ class ProgramFixture : public ::testing::Test {
     std::ofstream(biosPath, std::ios::binary | std::ios::trunc) << description;
   }
 
-  // Starts the program and waits for its hidden main form.
+  // Starts the program (from the shipped folder, unless another was chosen) and waits for its hidden
+  // main form.
   HWND StartProgram() {
-    program = std::make_unique<wintest::ChildProcess>(wintest::DistCommand(L"GearShift.exe"));
+    std::wstring command = programFolder.empty() ? wintest::DistCommand(L"GearShift.exe")
+                                                 : L"\"" + programFolder + L"\\GearShift.exe\"";
+    program = std::make_unique<wintest::ChildProcess>(command);
     EXPECT_TRUE(program->Started()) << "GearShift.exe did not start, error " << program->StartError();
     HWND window = WaitForWindow(program->Id(), L"TMainForm", L"GearShift");
     EXPECT_NE(window, nullptr) << "no main form appeared\n" << journal.Text();
@@ -69,6 +72,7 @@ class ProgramFixture : public ::testing::Test {
   }
 
   wintest::TestJournal journal;
+  std::wstring programFolder;  // empty: the shipped folder
   std::string biosPath;
   std::unique_ptr<wintest::ChildProcess> service;
   std::unique_ptr<wintest::ChildProcess> program;

@@ -135,6 +135,20 @@ TEST_F(FlashOsdTest, CallOutsMoveThePhaseAndRunTheStoredHandlerOnlyOnceItIsSet) 
   MovieEventHandler = {};
 }
 
+TEST_F(FlashOsdTest, CallOutOfTheSlotFourMovieStartsTheOsdTimerAndItsTickStopsIt) {
+  TFlashOsdForm form;
+  FlashOsdForm = &form;
+  form.SelectMovie(4);
+  FlashCallCallback(0, 0, 0, 0);
+  EXPECT_EQ(OsdPhase, 4);
+  EXPECT_TRUE(form.OsdTimer.Enabled());
+  EXPECT_EQ(form.OsdTimer.Interval(), 3000u);
+  form.OnOsdTimer(&form.OsdTimer);
+  EXPECT_FALSE(form.OsdTimer.Enabled()) << "one tick, then the timer stays stopped";
+  EXPECT_FALSE(form.Visible()) << "nothing else happens: the OSD is not shown or hidden by it";
+  FlashOsdForm = nullptr;
+}
+
 TEST_F(FlashOsdTest, VisibilityIsTheOwnersWishUnlessTheWholeListIsHidden) {
   framework::UniqueWindow parent = MakePopup(0, 0, 200, 200);
   framework::UniqueWindow player = MakePopup(0, 0, 40, 40);

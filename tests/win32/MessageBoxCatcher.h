@@ -37,14 +37,14 @@ class MessageBoxCatcher {
 
   void Watch() {
     while (!stop_) {
-      EnumWindows(
-          [](HWND window, LPARAM self) -> BOOL {
-            reinterpret_cast<MessageBoxCatcher*>(self)->Catch(window);
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(this));
+      EnumWindows(CatchOne, reinterpret_cast<LPARAM>(this));
       Sleep(10);
     }
+  }
+
+  static BOOL CALLBACK CatchOne(HWND window, LPARAM self) {
+    reinterpret_cast<MessageBoxCatcher*>(self)->Catch(window);
+    return TRUE;
   }
 
   void Catch(HWND window) {

@@ -1,0 +1,51 @@
+// The Director's life and state. Its routing of codes is in DirectorRouting.cpp: the OSD reaches the
+// Director at the end of each showing, and has no business with the level item behind the routing.
+#include "app/Director.h"
+
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/Text.h"
+#include "osd/FlashOsdManipulator.h"
+
+namespace {
+
+using HookEntry = void(WINAPI*)();
+HookEntry Hook = nullptr;
+HookEntry Unhook = nullptr;
+
+}  // namespace
+
+Director& Director::Instance() {
+  static auto* const director = new Director();  // kept for the life of the process
+  return *director;
+}
+
+Director::Director() {
+  // An 8-bit path, as the hook library has always been loaded: a folder the system code page cannot
+  // spell leaves the program without its hook, and it runs on.
+  std::string path = framework::Narrow(framework::TApplication::ExeFolder() + L"TapWatch32.dll");
+  if (HMODULE library = LoadLibraryA(path.c_str())) {  // never freed: the hook lives in it
+    Hook = reinterpret_cast<HookEntry>(reinterpret_cast<void*>(GetProcAddress(library, "Hook")));
+    Unhook = reinterpret_cast<HookEntry>(reinterpret_cast<void*>(GetProcAddress(library, "Unhook")));
+  }
+  if (Hook)
+    Hook();
+  Busy = false;
+}
+
+Director::~Director() {
+  if (Unhook)
+    Unhook();
+}
+
+void Director::Reset() {
+  Busy = false;
+  FlashOsdWindowManipulator::Instance().Prepare();
+}
+
+void Director::ClearBusy() {
+  Busy = false;
+}
+
+void Director::OsdTimedOut() {}

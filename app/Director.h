@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+inline constexpr std::uint32_t LevelChangeNotification = 0xA0060000;
+inline constexpr UINT CompanionMessage = WM_USER + 1005;  // 0x7ED
+inline constexpr WPARAM CompanionWParam = 99;
+inline constexpr LPARAM CompanionLParam = 99;
+// The companion is another program: it is given this long to answer before the program goes on.
+inline constexpr UINT CompanionReplyTimeout = 5000;  // milliseconds
+inline constexpr wchar_t HotKeyRegistryKey[] = L"SOFTWARE\\NORVIK\\TUNEDECK_II\\Gear Shift";
+inline constexpr std::array<std::uint32_t, 3> DefaultHotKeyCodes{0x5000041, 0x5000042, 0x5000043};
+
+// Turns hot-key codes and service notifications into a level switch and its announcement, and owns
+// the keyboard hook library. One per process, never destroyed.
+class Director {
+ public:
+  static Director& Instance();
+  virtual ~Director();
+
+  // At start-up: nothing running, the OSD hidden and its backdrop built.
+  void Reset();
+  void OnNotify(std::uint32_t code, bool& handled);
+  void OnHotKey(std::uint32_t code);
+  // The end of a showing, on the main thread.
+  void ClearBusy();
+  void OsdTimedOut();
+
+  // A hot-key showing runs: further hot keys are dropped. Set on the main thread, cleared at the end of
+  // a showing.
+  std::atomic<bool> Busy{false};
+
+ private:
+  Director();
+};
+
+// The hot-key codes of levels 0, 1 and 2: the registry's, else the defaults. A value of another type
+// than a 32-bit number throws framework::Exception.
+std::array<std::uint32_t, 3> HotKeyCodes();
+// Tells the suite's configuration window, if it runs, that a level was announced.
+void NotifyCompanionWindow();

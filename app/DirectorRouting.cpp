@@ -1,0 +1,62 @@
+#include <windows.h>
+
+#include "app/Director.h"
+#include "app/Main.h"
+#include "framework/Registry.h"
+#include "osd/FlashOsdManipulator.h"
+
+void Director::OnHotKey(std::uint32_t code) {
+  if (Busy)
+    return;
+  std::array<std::uint32_t, 3> codes = HotKeyCodes();
+  std::uint32_t level = 0;
+  while (level < codes.size() && codes[level] != code)
+    ++level;
+  if (level == codes.size())
+    return;
+  MainForm->SetLevel(level);
+  FlashOsdWindowManipulator::Instance().FitToScreen();
+  Busy = true;
+  // The level in force, read back: a write that had no effect announces the level that still holds.
+  const char* text = MainForm->GetLevelText();
+  FlashClass0Manipulator::Instance().Show(text, 0, 0);
+  NotifyCompanionWindow();
+}
+
+void Director::OnNotify(std::uint32_t code, bool& handled) {
+  handled = true;
+  if (code != LevelChangeNotification) {
+    handled = false;
+    return;
+  }
+  NotifyCompanionWindow();
+  FlashOsdWindowManipulator::Instance().FitToScreen();
+  const char* text = MainForm->GetLevelText();
+  FlashClass0Manipulator::Instance().Show(text, 0, 0);
+}
+
+std::array<std::uint32_t, 3> HotKeyCodes() {
+  std::array<std::uint32_t, 3> codes = DefaultHotKeyCodes;
+  // Read only, and in the 32-bit program's view on every build: a standard user may read the key but
+  // not open it for writing, and the suite keeps it in that view.
+  framework::TRegistry registry(KEY_READ | KEY_WOW64_32KEY);
+  registry.RootKey = HKEY_LOCAL_MACHINE;
+  if (!registry.OpenKey(HotKeyRegistryKey))
+    return codes;
+  const wchar_t* names[] = {L"1", L"2", L"3"};
+  for (std::size_t level = 0; level < codes.size(); ++level) {
+    if (registry.ValueExists(names[level]))
+      codes[level] = static_cast<std::uint32_t>(registry.ReadInteger(names[level]));
+  }
+  return codes;
+}
+
+void NotifyCompanionWindow() {
+  HWND companion = FindWindowA("TfrmGearMain", "GearMain");
+  if (!companion)
+    return;
+  // Sent and waited for, but a companion that has stopped answering does not hang the program.
+  DWORD_PTR reply = 0;
+  SendMessageTimeoutA(companion, CompanionMessage, CompanionWParam, CompanionLParam,
+                      SMTO_NORMAL | SMTO_ABORTIFHUNG, CompanionReplyTimeout, &reply);
+}

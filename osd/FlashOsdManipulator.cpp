@@ -1,0 +1,105 @@
+#include "osd/FlashOsdManipulator.h"
+
+#include "app/Director.h"
+#include "layout/Layout.h"
+#include "osd/FlashOsd.h"
+
+FlashOsdWindowManipulator& FlashOsdWindowManipulator::Instance() {
+  static auto* const manipulator = new FlashOsdWindowManipulator();  // kept for the life of the process
+  return *manipulator;
+}
+
+void FlashOsdWindowManipulator::Prepare() {
+  FlashOsdForm->Hide();
+  FlashOsdLayout::Instance().LoadBackground();
+}
+
+void FlashOsdWindowManipulator::FitToScreen() {
+  FlashOsdLayout::Instance().SizeToScreen();
+}
+
+FlashClass0Manipulator& FlashClass0Manipulator::Instance() {
+  static auto* const manipulator = new FlashClass0Manipulator();
+  return *manipulator;
+}
+
+FlashClass0Manipulator::FlashClass0Manipulator() : deadline_(ShowingDeadline, false) {
+  deadline_.OnTimer = [this](framework::TObject* sender) { OnShowingDeadline(sender); };
+}
+
+void FlashClass0Manipulator::Show(const char* text, std::int32_t a, std::int32_t b) {
+  A = a;
+  B = b;
+  // Every Show gives the showing its full time again, counted from now.
+  deadline_.SetEnabled(false);
+  deadline_.SetEnabled(true);
+  FlashOsdLayout::Instance().ShowProfile(0);
+  FlashOsdLayout::Instance().ShowLabel(text);
+  Shown = 1;
+}
+
+void FlashClass0Manipulator::OnMovieSignal(std::int32_t kind) {
+  if (kind == 0 || kind == 1)
+    StartWaitThread(MovieEndDelay, framework::MakeHandler<FlashClass0Manipulator, &FlashClass0Manipulator::BeginEnd>(*this));
+}
+
+void FlashClass0Manipulator::BeginEnd() {
+  FlashOsdForm->SetMovieEventHandler(
+      framework::MakeHandler<FlashClass0Manipulator, &FlashClass0Manipulator::BeginFadeOut>(*this));
+  FlashOsdLayout::Instance().EndMovie();
+}
+
+void FlashClass0Manipulator::BeginFadeOut() {
+  StartFadeOutThread();
+}
+
+void FlashClass0Manipulator::EndShowing() {
+  // Nothing is on the screen after this: a later Show starts the deadline again.
+  deadline_.SetEnabled(false);
+  FlashOsdLayout::Instance().HideOsd();
+  Director::Instance().ClearBusy();
+}
+
+void FlashClass0Manipulator::OnShowingDeadline(framework::TObject*) {
+  EndShowing();
+}
+
+FlashClass2Manipulator& FlashClass2Manipulator::Instance() {
+  static auto* const manipulator = new FlashClass2Manipulator();
+  return *manipulator;
+}
+
+void FlashClass2Manipulator::StartOsdTimer() {
+  FlashOsdLayout::Instance().SetOsdTimer(true);
+}
+
+void TWaitThread::Execute() {
+  Sleep(static_cast<DWORD>(Delay));
+  Synchronize(OnElapsed);
+}
+
+void TMaskFanoutThread::Execute() {
+  // The wait is measured on the tick counter; unsigned subtraction gives the true difference across a
+  // wrap of the counter.
+  DWORD start = GetTickCount();
+  DWORD elapsed = 0;
+  while (elapsed < FadeOutTime)
+    elapsed = GetTickCount() - start;
+  // The windows and Busy belong to the main thread: the hiding and the clearing happen there, in this
+  // order, and not at all once the main thread has stopped taking work.
+  Synchronize([] { FlashClass0Manipulator::Instance().EndShowing(); });
+}
+
+void StartWaitThread(std::int32_t delay, framework::THandler handler) {
+  auto* thread = new TWaitThread();  // frees itself when it has run
+  thread->Delay = delay;
+  thread->OnElapsed = handler;
+  thread->FreeOnTerminate = true;
+  thread->Start();
+}
+
+void StartFadeOutThread() {
+  auto* thread = new TMaskFanoutThread();  // frees itself when it has run
+  thread->FreeOnTerminate = true;
+  thread->Start();
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "framework/Handler.h"
+#include "framework/Thread.h"
+#include "framework/Timer.h"
+
+inline constexpr std::int32_t MovieEndDelay = 2000;  // milliseconds from the intro's call-out to "end"
+inline constexpr DWORD FadeOutTime = 250;            // milliseconds from the outro's call-out to hiding
+// A showing still up this long after its Show is ended as if it had faded out: a movie that never
+// calls out must not leave the top-most OSD over the desktop and every later hot key dropped.
+inline constexpr UINT ShowingDeadline = 10000;  // milliseconds
+
+// Readies the OSD window: at start-up, and fitted to the screen before each showing.
+class FlashOsdWindowManipulator {
+ public:
+  static FlashOsdWindowManipulator& Instance();
+  void Prepare();
+  void FitToScreen();
+
+ private:
+  FlashOsdWindowManipulator() = default;
+};
+
+// Runs a showing of the movie of slot 0: label and show; 2000 ms after its first call-out, "end"; 250 ms
+// after the next call-out, everything hidden and the Director no longer busy.
+class FlashClass0Manipulator {
+ public:
+  static FlashClass0Manipulator& Instance();
+  // Returns at once; the showing goes on through the movie's call-outs.
+  void Show(const char* text, std::int32_t a, std::int32_t b);
+  void OnMovieSignal(std::int32_t kind);
+  void BeginEnd();
+  void BeginFadeOut();
+  // The last step of every showing, on the main thread: hide, then clear the Director's Busy.
+  void EndShowing();
+
+  std::int32_t A = 0;  // the last Show's two numbers, kept as given
+  std::int32_t B = 0;
+  std::int32_t Shown = 0;
+
+ private:
+  FlashClass0Manipulator();
+  void OnShowingDeadline(framework::TObject* sender);
+
+  framework::TTimer deadline_;
+};
+
+// A movie of slot 4: each call-out starts the OSD form's timer.
+class FlashClass2Manipulator {
+ public:
+  static FlashClass2Manipulator& Instance();
+  void StartOsdTimer();
+
+  std::int32_t A = 0;
+  std::int32_t B = 0;
+
+ private:
+  FlashClass2Manipulator() = default;
+};
+
+// Sleeps Delay milliseconds, then runs OnElapsed on the main thread and waits for it.
+class TWaitThread : public framework::TThread {
+ public:
+  TWaitThread() = default;
+
+  framework::THandler OnElapsed;
+  std::int32_t Delay = 0;
+
+ protected:
+  void Execute() override;
+};
+
+// Lets FadeOutTime pass on the tick counter, then ends the showing on the main thread.
+class TMaskFanoutThread : public framework::TThread {
+ public:
+  TMaskFanoutThread() = default;
+
+ protected:
+  void Execute() override;
+};
+
+void StartWaitThread(std::int32_t delay, framework::THandler handler);
+void StartFadeOutThread();
