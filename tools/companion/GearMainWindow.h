@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include "framework/UniqueHandle.h"
+
+namespace companion {
+
+// What the resident program looks for (FindWindowA) and what it sends after each announcement.
+inline constexpr wchar_t kWindowClass[] = L"TfrmGearMain";
+inline constexpr wchar_t kWindowCaption[] = L"GearMain";
+inline constexpr UINT kAnnouncementMessage = 0x7ED;
+
+// The configuration window of the suite, reduced to what the resident program talks to: a hidden
+// top-level window that journals the announcement message. Closing it ends the message loop.
+class GearMainWindow {
+ public:
+  GearMainWindow() = default;
+  GearMainWindow(const GearMainWindow&) = delete;
+  GearMainWindow& operator=(const GearMainWindow&) = delete;
+
+  // Creates the window, never shown; false (with GetLastError set) when Windows refuses.
+  bool Create(HINSTANCE instance);
+
+ private:
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  framework::UniqueWindow window_;
+};
+
+// The running configuration window of this session, ours or the suite's, or null.
+HWND FindGearMainWindow();
+
+}  // namespace companion
