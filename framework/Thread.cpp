@@ -1,0 +1,102 @@
+#include "framework/Thread.h"
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "framework/Application.h"
+#include "framework/Exception.h"
+
+namespace framework {
+namespace {
+
+void ReportOnMainThread(const char* message) noexcept {
+  try {
+    Application().MainThread().Post([text = std::string(message)] { Application().ShowException(text); });
+  } catch (...) {
+    // No channel, or no memory for the message: there is nobody left to tell.
+  }
+}
+
+}  // namespace
+
+TThread::TThread() {
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
+  if (!thread)
+    throw Exception("Cannot create a thread (error " + std::to_string(GetLastError()) + ")");
+  handle_.Reset(thread);
+  threadId_ = id;
+}
+
+TThread::~TThread() {
+  if (!started_.exchange(true)) {
+    // A thread left suspended would hold its stack until the process ends: let it run to its end.
+    cancelled_ = true;
+    ResumeThread(handle_.Get());
+  }
+  WaitFor();
+}
+
+void TThread::Start() {
+  HANDLE thread = handle_.Get();
+  if (started_.exchange(true))
+    return;
+  // From here on a FreeOnTerminate object may be gone at any moment.
+  ResumeThread(thread);
+}
+
+void TThread::WaitFor() noexcept {
+  if (!started_ || GetCurrentThreadId() == threadId_)
+    return;
+  HANDLE thread = handle_.Get();
+  UINT wake = 0;
+  try {
+    MainThreadChannel& channel = Application().MainThread();
+    if (GetCurrentThreadId() == channel.MainThreadId())
+      wake = channel.WakeMessage();
+  } catch (...) {
+    // No channel: nothing can be waiting for the main thread.
+  }
+  if (!wake) {
+    WaitForSingleObject(thread, INFINITE);
+    return;
+  }
+  // Only the channel's wake-ups are taken from the queue: everything else waits for the message loop,
+  // so that deleting a thread runs no other handler of the program inside the delete.
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_POSTMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, wake, wake, PM_REMOVE))
+      DispatchMessageW(&msg);
+  }
+}
+
+bool TThread::Synchronize(THandler handler) {
+  if (handler.Empty())
+    return true;
+  return Application().MainThread().RunAndWait([handler] { handler.Run(); });
+}
+
+bool TThread::Synchronize(std::function<void()> method) {
+  if (!method)
+    return true;
+  return Application().MainThread().RunAndWait(std::move(method));
+}
+
+DWORD WINAPI TThread::ThreadProc(void* parameter) noexcept {
+  auto* self = static_cast<TThread*>(parameter);
+  if (self->cancelled_)
+    return 0;
+  try {
+    self->Execute();
+  } catch (const std::exception& error) {
+    ReportOnMainThread(error.what());
+  } catch (...) {
+    ReportOnMainThread("");
+  }
+  if (self->FreeOnTerminate)
+    delete self;
+  return 0;
+}
+
+}  // namespace framework
