@@ -40,7 +40,8 @@ void FlashClass0Manipulator::Show(const char* text, std::int32_t a, std::int32_t
 
 void FlashClass0Manipulator::OnMovieSignal(std::int32_t kind) {
   if (kind == 0 || kind == 1)
-    StartWaitThread(MovieEndDelay, framework::MakeHandler<FlashClass0Manipulator, &FlashClass0Manipulator::BeginEnd>(*this));
+    StartWaitThread(MovieEndDelay,
+                    framework::MakeHandler<FlashClass0Manipulator, &FlashClass0Manipulator::BeginEnd>(*this));
 }
 
 void FlashClass0Manipulator::BeginEnd() {

@@ -12,10 +12,6 @@ namespace {
 
 using AnnouncementTest = AnnouncementFixture;
 
-const wintest::JournalLine* First(const std::vector<wintest::JournalLine>& lines) {
-  return lines.empty() ? nullptr : &lines.front();
-}
-
 // Where a line stands in the whole journal, for questions of order.
 size_t PositionOf(const wintest::TestJournal& journal, const std::string& text) {
   auto events = journal.Events();
@@ -52,22 +48,26 @@ TEST_F(AnnouncementTest, OneHotKeyWritesTheLevelAnnouncesItFullScreenAndHidesAga
     if (OsdVisible()) {
       RECT rect;
       GetWindowRect(OsdWindow(), &rect);
-      sawFullScreen = sawFullScreen || (rect.left == 0 && rect.top == 0 &&
-                                        rect.right == GetSystemMetrics(SM_CXSCREEN) &&
-                                        rect.bottom == GetSystemMetrics(SM_CYSCREEN));
+      sawFullScreen =
+          sawFullScreen || (rect.left == 0 && rect.top == 0 && rect.right == GetSystemMetrics(SM_CXSCREEN) &&
+                            rect.bottom == GetSystemMetrics(SM_CYSCREEN));
       for (HWND player : Players()) {
         GetWindowRect(player, &rect);
-        sawPlayerInPlace = sawPlayerInPlace || (IsWindowVisible(player) && rect.left == 760 && rect.top == 322 &&
-                                                rect.right - rect.left == 400 && rect.bottom - rect.top == 650);
+        sawPlayerInPlace =
+            sawPlayerInPlace || (IsWindowVisible(player) && rect.left == 760 && rect.top == 322 &&
+                                 rect.right - rect.left == 400 && rect.bottom - rect.top == 650);
       }
     }
   };
 
   HotKey(kCtrlAltC);
-  ASSERT_TRUE(wintest::WaitUntil([&] {
-    watch();
-    return journal.Find("flash", "callout").size() >= 2 && !OsdVisible();
-  }, std::chrono::seconds(30))) << journal.Text();
+  ASSERT_TRUE(wintest::WaitUntil(
+      [&] {
+        watch();
+        return journal.Find("flash", "callout").size() >= 2 && !OsdVisible();
+      },
+      std::chrono::seconds(30)))
+      << journal.Text();
   EXPECT_TRUE(focusKept) << "the showing took the focus";
   EXPECT_TRUE(sawFullScreen) << "the OSD never covered the screen";
   EXPECT_TRUE(sawPlayerInPlace) << "the movie was never seen at 760,322, 400 x 650";
@@ -84,24 +84,21 @@ TEST_F(AnnouncementTest, OneHotKeyWritesTheLevelAnnouncesItFullScreenAndHidesAga
   // The journal's times: the movie is told to end 2000 ms after its first call-out, and everything is
   // hidden 250 ms after the next one.
   auto callouts = journal.Find("flash", "callout");
-  auto ends = journal.Find("flash", "call");
-  const wintest::JournalLine* show = First(Requests("externalCommand"));
-  ASSERT_NE(show, nullptr);
-  const wintest::JournalLine* end = nullptr;
-  for (const auto& line : Requests("externalCommand")) {
-    if (line.Text.find("<string>end</string>") != std::string::npos)
-      end = end ? end : &line;
-  }
-  ASSERT_NE(end, nullptr) << journal.Text();
-  const wintest::JournalLine* hidden = nullptr;
+  auto commands = Requests("externalCommand");
+  ASSERT_EQ(commands.size(), 2u) << journal.Text();
+  const wintest::JournalLine show = commands[0], end = commands[1];
+  EXPECT_NE(show.Text.find("<string>show</string>"), std::string::npos);
+  EXPECT_NE(end.Text.find("<string>end</string>"), std::string::npos);
+  wintest::JournalLine hidden;
   for (const auto& line : journal.Find("flash", "visible")) {
-    if (line.Ms > callouts[1].Ms && line.Args.size() >= 2 && line.Args[1] == "0")
-      hidden = hidden ? hidden : &line;
+    if (hidden.Text.empty() && line.Ms > callouts[1].Ms && line.Args.size() >= 2 && line.Args[1] == "0")
+      hidden = line;
   }
-  ASSERT_NE(hidden, nullptr) << journal.Text();
-  double toEnd = end->Ms - callouts[0].Ms, toHidden = hidden->Ms - callouts[1].Ms;
-  std::cout << "measured: show to first call-out " << callouts[0].Ms - show->Ms << " ms, first call-out to end "
-            << toEnd << " ms, next call-out to hidden " << toHidden << " ms\n";
+  ASSERT_FALSE(hidden.Text.empty()) << journal.Text();
+  double toEnd = end.Ms - callouts[0].Ms, toHidden = hidden.Ms - callouts[1].Ms;
+  std::cout << "measured: show to first call-out " << callouts[0].Ms - show.Ms
+            << " ms, first call-out to end " << toEnd << " ms, next call-out to hidden " << toHidden
+            << " ms\n";
   EXPECT_GE(toEnd, 1995.0);
   EXPECT_LT(toEnd, 5000.0);
   EXPECT_GE(toHidden, 245.0);
@@ -109,7 +106,7 @@ TEST_F(AnnouncementTest, OneHotKeyWritesTheLevelAnnouncesItFullScreenAndHidesAga
 
   // The configuration window hears of it once the showing has started.
   ASSERT_TRUE(journal.Contains("companion message 0x7ed 99 99")) << journal.Text();
-  EXPECT_GT(PositionOf(journal, "companion message 0x7ed 99 99"), PositionOf(journal, show->Text));
+  EXPECT_GT(PositionOf(journal, "companion message 0x7ed 99 99"), PositionOf(journal, show.Text));
   CloseProgram(mainWindow);
 }
 
@@ -213,7 +210,8 @@ TEST_F(AnnouncementTest, NumberItemsAnnounceTheirTextsAndACloseDuringAShowingEnd
   };
   const Case cases[] = {
       {"item 15 0 : 0x00020001 0 0 0 800 25 3\n", kCtrlAltC, "0.850"},
-      {"item 15 2 : 0x00020001 0 0 0 -50 25 3\n", kCtrlAltA, "-0.050"},
+      // The minimum -50 in the low 24 bits, the exponent 0 above them.
+      {"item 15 2 : 0x00020001 0 0 0 0x00ffffce 25 3\n", kCtrlAltA, "-0.050"},
       {"item 15 1 : 0x00000001 0 0 0 15 5 7 1 \"Auto\"\n", kCtrlAltA, "Auto"},
   };
   StartService();
@@ -223,7 +221,8 @@ TEST_F(AnnouncementTest, NumberItemsAnnounceTheirTextsAndACloseDuringAShowingEnd
     ASSERT_NE(mainWindow, nullptr);
     size_t before = Requests("changeLabel").size();
     HotKey(c.key);
-    ASSERT_TRUE(wintest::WaitUntil([&] { return Requests("changeLabel").size() > before; })) << journal.Text();
+    ASSERT_TRUE(wintest::WaitUntil([&] { return Requests("changeLabel").size() > before; }))
+        << journal.Text();
     EXPECT_NE(Requests("changeLabel").back().Text.find(std::string("<string>") + c.label + "</string>"),
               std::string::npos)
         << Requests("changeLabel").back().Text;
