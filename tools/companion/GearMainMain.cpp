@@ -22,7 +22,7 @@ int Run() {
     return 1;
   }
   companion::GearMainWindow window;
-  if (!window.Create(GetModuleHandleW(nullptr))) {
+  if (!window.Create()) {
     std::fprintf(stderr, "gearmain: cannot create the window (error %lu)\n", GetLastError());
     return 1;
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/UniqueHandle.h"
+#include "framework/WindowHost.h"
 
 namespace companion {
 
@@ -13,18 +14,17 @@ inline constexpr UINT kAnnouncementMessage = 0x7ED;
 
 // The configuration window of the suite, reduced to what the resident program talks to: a hidden
 // top-level window that journals the announcement message. Closing it ends the message loop.
-class GearMainWindow {
+class GearMainWindow : private framework::WindowHost {
  public:
   GearMainWindow() = default;
   GearMainWindow(const GearMainWindow&) = delete;
   GearMainWindow& operator=(const GearMainWindow&) = delete;
 
   // Creates the window, never shown; false (with GetLastError set) when Windows refuses.
-  bool Create(HINSTANCE instance);
+  bool Create();
 
  private:
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
   framework::UniqueWindow window_;
 };
