@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "AnnouncementFixture.h"
 
@@ -188,6 +190,36 @@ TEST_F(AnnouncementTest, LevelChangeNotificationAnnouncesWithoutWritingAndTellsT
   ASSERT_EQ(journal.Find("companion", "message").size(), 1u) << journal.Text();
   EXPECT_LT(PositionOf(journal, "companion message 0x7ed 99 99"),
             PositionOf(journal, Requests("changeLabel")[0].Text));
+  CloseProgram(mainWindow);
+}
+
+TEST_F(AnnouncementTest, ConfigurationWindowThatStopsAnsweringDoesNotHangTheProgram) {
+  // A configuration window of the test's own whose thread stops taking messages once it exists.
+  framework::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::atomic<bool> created{false};
+  std::thread stuck([&] {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TfrmGearMain";
+    RegisterClassW(&windowClass);
+    framework::UniqueWindow window(CreateWindowExW(0, L"TfrmGearMain", L"GearMain", WS_OVERLAPPED, 0, 0, 0, 0,
+                                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    created = true;
+    WaitForSingleObject(release.Get(), 120000);
+  });
+  ASSERT_TRUE(wintest::WaitUntil([&] { return created.load(); }));
+  StartService();
+  mainWindow = StartProgram();
+  ASSERT_NE(mainWindow, nullptr);
+  HotKey(kCtrlAltA);
+  bool ended = WaitForShowingsToEnd(1);
+  HotKey(kCtrlAltB);
+  bool answered = ended && WaitForShowingsToEnd(2);
+  SetEvent(release.Get());
+  stuck.join();
+  EXPECT_TRUE(ended) << "the showing did not end while the configuration window hung";
+  EXPECT_TRUE(answered) << "the next hot key was not answered";
   CloseProgram(mainWindow);
 }
 
