@@ -3,16 +3,17 @@
 #include "app/Director.h"
 
 #include <string>
+#include <utility>
 
+#include "app/TapWatchLibrary.h"
 #include "framework/Application.h"
 #include "framework/Text.h"
 #include "osd/FlashOsdManipulator.h"
 
 namespace {
 
-using HookEntry = void(WINAPI*)();
-HookEntry Hook = nullptr;
-HookEntry Unhook = nullptr;
+TapWatchEntry Hook = nullptr;
+TapWatchEntry Unhook = nullptr;
 
 }  // namespace
 
@@ -24,10 +25,12 @@ Director& Director::Instance() {
 Director::Director() {
   // An 8-bit path, as the hook library has always been loaded: a folder the system code page cannot
   // spell leaves the program without its hook, and it runs on.
-  std::string path = framework::Narrow(framework::TApplication::ExeFolder() + L"TapWatch32.dll");
+  std::string path = framework::Narrow(framework::TApplication::ExeFolder() + TapWatchLibraryFile);
   if (HMODULE library = LoadLibraryA(path.c_str())) {  // never freed: the hook lives in it
-    Hook = reinterpret_cast<HookEntry>(reinterpret_cast<void*>(GetProcAddress(library, "Hook")));
-    Unhook = reinterpret_cast<HookEntry>(reinterpret_cast<void*>(GetProcAddress(library, "Unhook")));
+    Hook =
+        reinterpret_cast<TapWatchEntry>(reinterpret_cast<void*>(GetProcAddress(library, TapWatchHookName)));
+    Unhook =
+        reinterpret_cast<TapWatchEntry>(reinterpret_cast<void*>(GetProcAddress(library, TapWatchUnhookName)));
   }
   if (Hook)
     Hook();
@@ -35,8 +38,13 @@ Director::Director() {
 }
 
 Director::~Director() {
-  if (Unhook)
-    Unhook();
+  ReleaseHook();
+}
+
+void Director::ReleaseHook() {
+  // Once: the library's thread is gone after the first call.
+  if (TapWatchEntry unhook = std::exchange(Unhook, nullptr))
+    unhook();
 }
 
 void Director::Reset() {

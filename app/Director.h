@@ -29,6 +29,9 @@ class Director {
   // The end of a showing, on the main thread.
   void ClearBusy();
   void OsdTimedOut();
+  // Removes the keyboard hook and ends the hook library's thread, on the way out, so that it does not
+  // outlive the message loop; further calls do nothing. Needs no Director: there is no hook without one.
+  static void ReleaseHook();
 
   // A hot-key showing runs: further hot keys are dropped. Set on the main thread, cleared at the end of
   // a showing.

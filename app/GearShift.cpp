@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/ClientId.h"
+#include "app/Director.h"
 #include "app/Main.h"
 #include "bios/MessageBox.h"
 #include "framework/Application.h"
@@ -30,6 +31,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     application.HandleException();
   }
+  // No hot key is delivered to forms that are going.
+  Director::ReleaseHook();
   application.DestroyForms();
   return 0;
 }

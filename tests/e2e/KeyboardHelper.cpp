@@ -1,0 +1,133 @@
+// kbdhelper.exe: the keyboard as the end-to-end tests need it, from inside Wine, as another program.
+//
+//   kbdhelper press <chord>...   presses each chord: its keys down in order, then up in reverse order.
+//                                A chord is keys joined by '+' (ctrl+alt+a); "*N" after it holds the
+//                                last key for N auto-repeated downs before it comes up (ctrl+alt+b*5).
+//                                Keys: ctrl alt shift win (left ones), rctrl ralt rshift rwin, a letter
+//                                or digit, or a virtual key in hex (0x7b).
+//   kbdhelper drop-hooks         removes every hook of the session behind its owner's back, as Windows
+//                                does with a low-level hook that once answered too slowly, and prints
+//                                "dropped <n>" and the handles.
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::optional<WORD> KeyNamed(const std::string& name) {
+  struct Named {
+    const char* name;
+    WORD key;
+  };
+  static const Named named[] = {{"ctrl", VK_LCONTROL}, {"alt", VK_LMENU},      {"shift", VK_LSHIFT},
+                                {"win", VK_LWIN},      {"rctrl", VK_RCONTROL}, {"ralt", VK_RMENU},
+                                {"rshift", VK_RSHIFT}, {"rwin", VK_RWIN}};
+  for (const Named& n : named) {
+    if (name == n.name)
+      return n.key;
+  }
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+    return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
+  if (name.size() > 2 && name.rfind("0x", 0) == 0) {
+    char* end = nullptr;
+    unsigned long key = std::strtoul(name.c_str() + 2, &end, 16);
+    if (*end == '\0' && key > 0 && key < 0xFF)
+      return static_cast<WORD>(key);
+  }
+  return std::nullopt;
+}
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+// The events of one chord, or the reason it cannot be pressed.
+bool ChordInputs(const std::string& chord, std::vector<INPUT>& inputs, std::string& error) {
+  std::string keysPart = chord;
+  int repeats = 0;
+  if (auto star = chord.find('*'); star != std::string::npos) {
+    keysPart = chord.substr(0, star);
+    repeats = std::atoi(chord.c_str() + star + 1);
+    if (repeats <= 0) {
+      error = "bad repeat count in '" + chord + "'";
+      return false;
+    }
+  }
+  std::vector<WORD> keys;
+  for (std::size_t start = 0; start <= keysPart.size();) {
+    std::size_t plus = keysPart.find('+', start);
+    std::string name = keysPart.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+    std::optional<WORD> key = KeyNamed(name);
+    if (!key) {
+      error = "unknown key '" + name + "' in '" + chord + "'";
+      return false;
+    }
+    keys.push_back(*key);
+    if (plus == std::string::npos)
+      break;
+    start = plus + 1;
+  }
+  for (WORD key : keys)
+    inputs.push_back(KeyInput(key, false));
+  for (int i = 0; i < repeats; ++i)
+    inputs.push_back(KeyInput(keys.back(), false));
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+    inputs.push_back(KeyInput(*key, true));
+  return true;
+}
+
+int Press(const std::vector<std::string>& chords) {
+  std::vector<INPUT> inputs;
+  for (const std::string& chord : chords) {
+    std::string error;
+    if (!ChordInputs(chord, inputs, error)) {
+      std::fprintf(stderr, "kbdhelper: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  // One event per call, as a keyboard sends them.
+  for (INPUT& input : inputs) {
+    if (SendInput(1, &input, sizeof input) != 1) {
+      std::fprintf(stderr, "kbdhelper: SendInput refused a key event (error %lu)\n", GetLastError());
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int DropHooks() {
+  // Wine numbers user handles from 0x20 in steps of two in their low word and takes a handle without its
+  // generation in the high word as any generation, so this reaches every hook there is. Windows lets no
+  // process remove another's hook: there this drops nothing.
+  std::vector<ULONG_PTR> dropped;
+  for (ULONG_PTR handle = 0x20; handle <= 0xFFFF; handle += 2) {
+    if (UnhookWindowsHookEx(reinterpret_cast<HHOOK>(handle)))
+      dropped.push_back(handle);
+  }
+  std::printf("dropped %u", static_cast<unsigned>(dropped.size()));
+  for (ULONG_PTR handle : dropped)
+    std::printf(" 0x%llx", static_cast<unsigned long long>(handle));
+  std::printf("\n");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.size() >= 2 && arguments[0] == "press")
+    return Press({arguments.begin() + 1, arguments.end()});
+  if (arguments.size() == 1 && arguments[0] == "drop-hooks")
+    return DropHooks();
+  std::fprintf(stderr, "usage: kbdhelper press <chord>... | kbdhelper drop-hooks\n");
+  return 2;
+}
