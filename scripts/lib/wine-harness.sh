@@ -3,7 +3,7 @@
 # process id when the calling script exits (also when it fails or is interrupted).
 #
 #   source scripts/lib/wine-harness.sh
-#   wine_harness_up [test|demo] || echo "$GS_WINE_ERROR"
+#   wine_harness_up [test|demo|bench] || echo "$GS_WINE_ERROR"
 #   "$GS_WINE" "$GS_DIST/some.exe" ...
 #   (ends by itself through the EXIT trap)
 #
@@ -15,10 +15,15 @@
 #   GS_DIST         the absolute program folder of that build
 #   GS_WINE         the Wine loader to call (also WINELOADER for the twin)
 #   GS_WINE_NOTE    what to call the build in summaries, with the reason for the twin
+#   GS_XVFB_PID, GS_WINESERVER_PID   the processes the harness runs, to be looked at, not ended
 # and DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES. Each architecture and each use has
-# its own prefix (build/wineprefix-win64, build/wineprefix-demo-win64, ...; GS_WINEPREFIX names another
-# folder for them), held under an flock for the harness's life, so that ending a prefix's processes
-# never ends another run's.
+# its own prefix (build/wineprefix-win64, build/wineprefix-demo-win64, build/wineprefix-bench-win64,
+# ...; GS_WINEPREFIX names another folder for them), held under an flock for the harness's life, so
+# that ending a prefix's processes never ends another run's.
+#
+# GS_WINE_CPUS, a core list as taskset takes it (e.g. 0), pins Xvfb, the wineserver and the processes
+# that Wine starts for the prefix to those cores; benchmarks set it, because work handed between the
+# cores of these machines is slow to arrive. The caller pins its own programs the same way.
 
 GS_ROOT=${GS_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 GS_LOGS=${GS_LOGS:-$GS_ROOT/build/logs}
@@ -34,6 +39,7 @@ _gs_xvfb_pid=""
 _gs_wineserver_pid=""
 _gs_wineserver=""
 _gs_lock_fd=""
+_gs_pin=()
 
 # Waits until our Xvfb answers on display $1; fails at once when it died (the number was taken).
 _gs_xvfb_ready() {
@@ -132,13 +138,14 @@ _gs_prefix_up() {
   _gs_lock_prefix
   # A server left over from an interrupted run would hold the prefix with a stale display.
   "$_gs_wineserver" -k >/dev/null 2>&1 || true
-  "$_gs_wineserver" -f -p >"$GS_LOGS/wineserver-$_gs_logname.log" 2>&1 {_gs_lock_fd}>&- &
+  "${_gs_pin[@]}" "$_gs_wineserver" -f -p >"$GS_LOGS/wineserver-$_gs_logname.log" 2>&1 {_gs_lock_fd}>&- &
   _gs_wineserver_pid=$!
+  export GS_WINESERVER_PID=$_gs_wineserver_pid
 
   if [ ! -f "$WINEPREFIX/.gearshift-ready" ]; then
     echo "wine-harness: initialising $WINEPREFIX (once)"
     local status=0
-    "$GS_WINE" wineboot -i >"$_gs_bootlog" 2>&1 || status=$?
+    "${_gs_pin[@]}" "$GS_WINE" wineboot -i >"$_gs_bootlog" 2>&1 || status=$?
     [ $status -ne 0 ] || _gs_configure_prefix >>"$_gs_bootlog" 2>&1 || status=$?
     if [ $status -ne 0 ]; then
       # A half-made prefix would pass for a ready one next time; start again from nothing instead
@@ -155,7 +162,7 @@ _gs_prefix_up() {
   # Start Wine's own background processes (services, device drivers) now, with their output in a log:
   # started by the first test instead, they would inherit and hold its output pipe for the life of the
   # server, and whoever reads that pipe would wait for ever.
-  if ! "$GS_WINE" wineboot >>"$_gs_bootlog" 2>&1; then
+  if ! "${_gs_pin[@]}" "$GS_WINE" wineboot >>"$_gs_bootlog" 2>&1; then
     _gs_server_down
     _gs_fail "Wine cannot start here: $GS_WINE wineboot failed in $WINEPREFIX; see $_gs_bootlog"
     return 1
@@ -183,6 +190,14 @@ wine_harness_down() {
 wine_harness_up() {
   local use=${1:-test}
   mkdir -p "$GS_LOGS"
+  _gs_pin=()
+  if [ -n "${GS_WINE_CPUS:-}" ]; then
+    if ! taskset -c "$GS_WINE_CPUS" true 2>/dev/null; then
+      _gs_fail "GS_WINE_CPUS=$GS_WINE_CPUS: not cores this machine has (taskset -c)"
+      return 1
+    fi
+    _gs_pin=(taskset -c "$GS_WINE_CPUS")
+  fi
   trap wine_harness_down EXIT
   trap 'exit 130' INT TERM
 
@@ -191,10 +206,10 @@ wine_harness_up() {
   local n
   for n in $(seq 90 140); do
     [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
+    "${_gs_pin[@]}" Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
     _gs_xvfb_pid=$!
     if _gs_xvfb_ready "$n"; then
-      export DISPLAY=":$n"
+      export DISPLAY=":$n" GS_XVFB_PID=$_gs_xvfb_pid
       break
     fi
     kill "$_gs_xvfb_pid" >/dev/null 2>&1 || true
