@@ -202,9 +202,17 @@ wine_harness_up() {
   trap 'exit 130' INT TERM
 
   # Another run on this machine (a second work tree, say) may take a display number between our look
-  # and Xvfb's start, so a number counts as ours only once our own Xvfb answers on it.
+  # and Xvfb's start, so a number counts as ours only once our own Xvfb answers on it. The live use
+  # runs on the desktop that DISPLAY names instead.
   local n
+  if [ "$use" = live ]; then
+    if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+      _gs_fail "no desktop answers on DISPLAY=${DISPLAY:-} (the live use needs one)"
+      return 1
+    fi
+  fi
   for n in $(seq 90 140); do
+    [ "$use" != live ] || break
     [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
     "${_gs_pin[@]}" Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
     _gs_xvfb_pid=$!
@@ -216,7 +224,7 @@ wine_harness_up() {
     wait "$_gs_xvfb_pid" 2>/dev/null || true
     _gs_xvfb_pid=""
   done
-  if [ -z "$_gs_xvfb_pid" ]; then
+  if [ -z "$_gs_xvfb_pid" ] && [ "$use" != live ]; then
     _gs_fail "Xvfb did not come up (see $GS_LOGS/xvfb-$use.log)"
     return 1
   fi
@@ -257,4 +265,26 @@ wine_harness_up() {
   fi
   GS_WINE_ERROR=""
   echo "wine-harness: running $GS_WINE_BUILD ($GS_WINE_NOTE) in $WINEPREFIX"
+}
+
+# For a run that left its programs behind on purpose (the live demo): selects the build and prefix of
+# that use without starting anything, and names its server in GS_WINESERVER. Fails when no prefix of
+# that use exists.
+wine_harness_attach() {
+  local use=$1 arch
+  for arch in i686 x86_64; do
+    _gs_select "$arch" "$use"
+    if [ -d "$WINEPREFIX" ]; then
+      export GS_WINESERVER=$_gs_wineserver
+      return 0
+    fi
+  done
+  _gs_fail "no Wine prefix of the $use use under ${GS_WINEPREFIX:-$GS_ROOT/build}"
+}
+
+# Leaves the programs of this run and its server running when the script ends (the live demo).
+wine_harness_leave_running() {
+  _gs_wineserver_pid=""
+  _gs_unlock_prefix
+  trap - EXIT
 }
