@@ -65,6 +65,7 @@ void FlashOsdLayout::ShowLabel(const char* text) {
   FlashOsdForm->SendCommand(request);
   FlashOsdForm->SendShow();
   FlashOsdForm->Show();
+  FlashOsdForm->BringMovieToFront();
 }
 
 void FlashOsdLayout::EndMovie() {

@@ -121,6 +121,14 @@ void TFlashOsdForm::HideMovies() {
     CurrentMovie->SetVisible(false);
 }
 
+void TFlashOsdForm::BringMovieToFront() {
+  // An owned popup stays above its owner on Windows, but Wine lets the full-screen form, shown after
+  // the movie, cover a movie that was shown before: from the second showing on, only the backdrop
+  // would be seen.
+  if (CurrentMovie && CurrentMovie->PlayerWindow)
+    SetWindowPos(CurrentMovie->PlayerWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void TFlashOsdForm::Send(const std::string& request) {
   if (!CurrentMovie)
     return;

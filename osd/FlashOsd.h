@@ -48,6 +48,8 @@ class TFlashOsdForm : public framework::TForm {
   void SelectMovie(int index);
   void ShowMovies();
   void HideMovies();
+  // Puts the selected movie back in front of the backdrop once the form is shown.
+  void BringMovieToFront();
   // Sends the request, then gives the movie SendCommandWait milliseconds.
   void SendCommand(const std::string& request);
   void SendShow();

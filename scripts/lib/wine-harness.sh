@@ -109,7 +109,27 @@ _gs_server_stop() {
     kill "$_gs_wineserver_pid" >/dev/null 2>&1 || true
     wait "$_gs_wineserver_pid" 2>/dev/null || true
     _gs_wineserver_pid=""
+    _gs_wait_prefix_empty
   fi
+}
+
+# The killed processes of our prefix take a moment to go: until none is left (10 s at most), so that a
+# caller that says nothing is left running is right.
+_gs_wait_prefix_empty() {
+  local deadline=$((SECONDS + 10)) pid left
+  while :; do
+    left=""
+    # Wine's processes only: the scripts and tools around them may carry the variable too.
+    for pid in $(pgrep -f -i 'wine|\.exe' || true); do
+      # A zombie (ended, not yet reaped) has no environment left to read, and does not count.
+      if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        left=yes
+        break
+      fi
+    done
+    [ -n "$left" ] && [ $SECONDS -lt $deadline ] || return 0
+    sleep 0.1
+  done
 }
 
 _gs_server_down() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -82,6 +83,19 @@ class AnnouncementFixture : public ProgramFixture {
     return found.empty() ? nullptr : found.front();
   }
   std::vector<HWND> Players() const { return WindowsOf(program->Id(), L"SwfHostPlayer"); }
+  // Whether, in the desktop's stacking order, a visible player comes before the OSD window that holds
+  // the backdrop; a movie behind the backdrop is not seen at all.
+  bool MovieInFrontOfBackdrop() const {
+    HWND osd = OsdWindow();
+    auto players = Players();
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+      if (window == osd)
+        return false;
+      if (IsWindowVisible(window) && std::find(players.begin(), players.end(), window) != players.end())
+        return true;
+    }
+    return false;
+  }
   bool OsdVisible() const {
     HWND osd = OsdWindow();
     return osd && IsWindowVisible(osd);

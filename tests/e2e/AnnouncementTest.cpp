@@ -120,6 +120,9 @@ TEST_F(AnnouncementTest, HotKeyDuringAShowingIsDroppedAndOneAfterItsEndStartsThe
   ASSERT_TRUE(WaitForShowingsToEnd(1));
   EXPECT_EQ(Writes().size(), 1u) << "the hot key during the showing was not dropped\n" << journal.Text();
   HotKey(kCtrlAltB);
+  // The second showing's movie is in front of its backdrop as the first one's was.
+  ASSERT_FALSE(journal.WaitFor("flash", "callout", 3).empty()) << journal.Text();
+  EXPECT_TRUE(MovieInFrontOfBackdrop()) << "the backdrop covers the movie of the second showing";
   ASSERT_TRUE(WaitForShowingsToEnd(2));
   ASSERT_EQ(Writes().size(), 2u) << journal.Text();
   EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 1 3");
