@@ -15,6 +15,10 @@
 //       "showing <n> <posted> <visible> <hidden>" for each, in the journal's clock
 //       (QueryPerformanceCounter, milliseconds), so that the times line up with the journal's lines.
 //   gsbench post <class> <caption> <message> <wParam> <lParam>
+//   gsbench trigger <class> <caption> <message> <wParam> <lParam>
+//       Posts the message to the window once for every line read from standard input, until its end,
+//       and prints "posted <ms>" (the journal's clock) each time: a trigger that another program pulls
+//       by writing a line, which costs both programs under test the same and starts no process.
 //
 // Exit 0 when everything was seen, 1 when a wait ran out or a window is missing, 2 for bad arguments.
 #include <windows.h>
@@ -176,6 +180,21 @@ int RunShowings(const std::wstring& windowClass, const std::wstring& caption, co
   return 0;
 }
 
+int PostEachLine(const std::wstring& windowClass, const std::wstring& caption, UINT message, WPARAM wParam,
+                 LPARAM lParam) {
+  char line[256];
+  while (std::fgets(line, sizeof line, stdin)) {
+    // Looked up each time: the program may have been started again since the last line.
+    HWND window = FindWindowW(windowClass.c_str(), caption.c_str());
+    if (!window || !PostMessageW(window, message, wParam, lParam)) {
+      Say("missed %.3f\n", JournalMilliseconds());
+      continue;
+    }
+    Say("posted %.3f\n", JournalMilliseconds());
+  }
+  return 0;
+}
+
 std::optional<std::uint32_t> Number(const std::string& text) {
   return cmdline::ParseNumber32(text);
 }
@@ -184,7 +203,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: gsbench window <class> <caption> <timeout ms>\n"
                "       gsbench showings <class> <caption> <OSD class> <code> <count> <gap ms> <timeout ms>\n"
-               "       gsbench post <class> <caption> <message> <wParam> <lParam>\n");
+               "       gsbench post <class> <caption> <message> <wParam> <lParam>\n"
+               "       gsbench trigger <class> <caption> <message> <wParam> <lParam>\n");
   return 2;
 }
 
@@ -206,10 +226,12 @@ int main(int argc, char** argv) {
     return RunShowings(Wide(a[1]), Wide(a[2]), Wide(a[3]), static_cast<LPARAM>(*code), *count, *gap,
                        *timeout);
   }
-  if (a.size() == 6 && a[0] == "post") {
+  if (a.size() == 6 && (a[0] == "post" || a[0] == "trigger")) {
     auto message = Number(a[3]), wParam = Number(a[4]), lParam = Number(a[5]);
     if (!message || !wParam || !lParam)
       return Usage();
+    if (a[0] == "trigger")
+      return PostEachLine(Wide(a[1]), Wide(a[2]), *message, *wParam, static_cast<LPARAM>(*lParam));
     HWND window = FindWindowW(Wide(a[1]).c_str(), Wide(a[2]).c_str());
     if (!window)
       return Fail("no window of class " + a[1] + " captioned " + a[2]);

@@ -1,5 +1,10 @@
 #include "framework/Bitmap.h"
 
+#include <cstdint>
+#include <vector>
+
+#include "framework/Resample.h"
+
 namespace framework {
 
 namespace {
@@ -11,8 +16,27 @@ BITMAP Describe(HBITMAP bitmap) {
   return info;
 }
 
-// A top-down 32-bit DIB section with the picture of source drawn into it; null when GDI cannot make one.
-HBITMAP CopyAs32Bits(HBITMAP source, int width, int height) {
+// The bitmap's pixels as 32-bit values, rows top down.
+bool GetBits(HBITMAP bitmap, int width, int height, std::uint32_t* pixels) {
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = width;
+  header.bmiHeader.biHeight = -height;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  header.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels, &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return rows == height;
+}
+
+}  // namespace
+
+UniqueGdiObject Copy32Bits(HBITMAP source, int width, int height) {
+  BITMAP from = Describe(source);
+  if (!from.bmWidth || !from.bmHeight || width <= 0 || height <= 0)
+    return UniqueGdiObject();
   BITMAPINFO header{};
   header.bmiHeader.biSize = sizeof header.bmiHeader;
   header.bmiHeader.biWidth = width;
@@ -23,28 +47,30 @@ HBITMAP CopyAs32Bits(HBITMAP source, int width, int height) {
   void* bits = nullptr;
   UniqueGdiObject copy(CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!copy)
-    return nullptr;
-  HDC from = CreateCompatibleDC(nullptr);
-  HDC to = CreateCompatibleDC(nullptr);
+    return copy;
   bool drawn = false;
-  if (from && to) {
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    HGDIOBJ oldTo = SelectObject(to, copy.Get());
-    drawn = BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY) != 0;
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
+  if (width == from.bmWidth && height == from.bmHeight) {
+    drawn = GetBits(source, width, height, static_cast<std::uint32_t*>(bits));
+  } else {
+    // Scaled by our own filter: GDI's smooth stretching is many times slower on some systems (Wine),
+    // and this runs while a hot key waits for its showing.
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(from.bmWidth) * from.bmHeight);
+    drawn = GetBits(source, from.bmWidth, from.bmHeight, pixels.data());
+    if (drawn)
+      ResamplePixels(pixels.data(), from.bmWidth, from.bmHeight, static_cast<std::uint32_t*>(bits), width,
+                     height);
   }
-  if (from)
-    DeleteDC(from);
-  if (to)
-    DeleteDC(to);
-  return drawn ? static_cast<HBITMAP>(copy.Release()) : nullptr;
+  if (!drawn)
+    copy.Reset();
+  return copy;
 }
 
-}  // namespace
+void TBitmap::Hold(HBITMAP bitmap) {
+  bitmap_ = bitmap ? std::make_shared<const UniqueGdiObject>(bitmap) : nullptr;
+}
 
 void TBitmap::SetHandle(HBITMAP bitmap) {
-  bitmap_.Reset(bitmap);
+  Hold(bitmap);
   Convert();
 }
 
@@ -54,14 +80,14 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
 }
 
 void TBitmap::Convert() {
-  if (format_ != TPixelFormat::Bits32 || !bitmap_)
+  if (format_ != TPixelFormat::Bits32 || Empty())
     return;
   BITMAP info = Describe(Handle());
   if (info.bmBitsPixel == 32)
     return;
   // A picture that cannot be converted is kept as it is rather than lost.
-  if (HBITMAP converted = CopyAs32Bits(Handle(), info.bmWidth, info.bmHeight))
-    bitmap_.Reset(converted);
+  if (UniqueGdiObject converted = Copy32Bits(Handle(), info.bmWidth, info.bmHeight))
+    Hold(static_cast<HBITMAP>(converted.Release()));
 }
 
 int TBitmap::Width() const {

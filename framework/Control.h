@@ -18,6 +18,9 @@ class TControl : public TObject {
   virtual void Notify(UINT code) = 0;
   // Draws a control without a window into its form's client area.
   virtual void Paint(HDC) {}
+  // Whether its painting covers a rectangle of the form's client area with opaque pixels: the form
+  // need not erase what will be painted over at once.
+  virtual bool Covers(RECT&) const { return false; }
 };
 
 }  // namespace framework

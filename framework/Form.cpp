@@ -87,6 +87,26 @@ void TForm::Invalidate() {
     InvalidateRect(window_.Get(), nullptr, TRUE);
 }
 
+void TForm::Update() {
+  if (window_)
+    UpdateWindow(window_.Get());
+}
+
+void TForm::EraseBackground(HDC dc) {
+  // What the controls paint over at once is left alone: erased first, it would reach the screen as a
+  // flash of the form's colour before the picture.
+  int saved = SaveDC(dc);
+  RECT covered;
+  for (TControl* control : controls_) {
+    if (control->Covers(covered))
+      ExcludeClipRect(dc, covered.left, covered.top, covered.right, covered.bottom);
+  }
+  RECT client;
+  GetClientRect(window_.Get(), &client);
+  FillRect(dc, &client, GetSysColorBrush(description_.Color));
+  RestoreDC(dc, saved);
+}
+
 void TForm::PaintClient(HDC dc) {
   for (TControl* control : controls_)
     control->Paint(dc);
@@ -178,13 +198,10 @@ void TForm::DefaultHandler(TMessage& message) {
       Close();
       message.Result = 0;
       return;
-    case WM_ERASEBKGND: {
-      RECT client;
-      GetClientRect(window, &client);
-      FillRect(reinterpret_cast<HDC>(message.WParam), &client, GetSysColorBrush(description_.Color));
+    case WM_ERASEBKGND:
+      EraseBackground(reinterpret_cast<HDC>(message.WParam));
       message.Result = 1;
       return;
-    }
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
@@ -195,9 +212,7 @@ void TForm::DefaultHandler(TMessage& message) {
     }
     case WM_PRINTCLIENT: {
       HDC dc = reinterpret_cast<HDC>(message.WParam);
-      RECT client;
-      GetClientRect(window, &client);
-      FillRect(dc, &client, GetSysColorBrush(description_.Color));
+      EraseBackground(dc);
       PaintClient(dc);
       message.Result = 0;
       return;

@@ -79,6 +79,8 @@ class TForm : public TObject, private WindowHost {
   void InsertControl(TControl& control);
   // Has the client area drawn again, with the controls that paint on it.
   void Invalidate();
+  // Paints what is due now, before returning, rather than when the message loop comes to it.
+  void Update();
 
   TNotifyEvent OnDestroy;
 
@@ -93,6 +95,7 @@ class TForm : public TObject, private WindowHost {
   void CreateWindowNow();
   void DestroyWindowNow() noexcept;
   void ApplyBoundsFromWindow();
+  void EraseBackground(HDC dc);
   void PaintClient(HDC dc);
   LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 

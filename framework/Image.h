@@ -16,8 +16,10 @@ struct TImageDescription {
   int Height;
 };
 
-// A picture on a form, without a window of its own: it holds its own copy of a bitmap and draws it,
-// stretched to its bounds or at its own size from their top-left corner, whenever the form paints.
+// A picture on a form, without a window of its own: it draws a bitmap, stretched to its bounds or at
+// its own size from their top-left corner, whenever the form paints. A stretched picture is scaled
+// once, whenever the picture, the bounds or the stretching change, and painted as a plain copy: a
+// paint must be quick, or the screen shows the window half drawn.
 class TImage : public TControl {
  public:
   TImage(TForm& owner, const TImageDescription& description);
@@ -26,13 +28,15 @@ class TImage : public TControl {
   HWND Handle() const override { return nullptr; }
   void Notify(UINT) override {}
   void Paint(HDC dc) override;
+  bool Covers(RECT& covered) const override;
 
   // Takes a copy of the bitmap (null clears the picture); the caller keeps its own.
   void SetBitmap(HBITMAP bitmap);
-  void SetBitmap(const TBitmap& bitmap) { SetBitmap(bitmap.Handle()); }
+  // Shares the bitmap's picture: a later change of the bitmap does not reach the image.
+  void SetBitmap(const TBitmap& bitmap);
   void SetStretch(bool stretch);
   bool Stretch() const { return stretch_; }
-  bool HasBitmap() const { return bitmap_.Valid(); }
+  bool HasBitmap() const { return picture_ != nullptr; }
   void SetBounds(int left, int top, int width, int height);
   int Left() const { return bounds_.Left; }
   int Top() const { return bounds_.Top; }
@@ -40,9 +44,16 @@ class TImage : public TControl {
   int Height() const { return bounds_.Height; }
 
  private:
+  void Assign(SharedBitmap picture);
+  void Rescale();
+  // The part of the bounds that the picture fills.
+  SIZE DrawnSize() const;
+
   TForm& owner_;
   TImageDescription bounds_;
-  UniqueGdiObject bitmap_;
+  SharedBitmap picture_;
+  SIZE pictureSize_{};
+  UniqueGdiObject scaled_;  // the picture at the bounds' size, while stretched to a size of its own
   bool stretch_ = false;
 };
 

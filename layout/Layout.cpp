@@ -66,6 +66,8 @@ void FlashOsdLayout::ShowLabel(const char* text) {
   FlashOsdForm->SendShow();
   FlashOsdForm->Show();
   FlashOsdForm->BringMovieToFront();
+  // Both painted before the loop goes on, so that the screen gets the backdrop and the movie together.
+  FlashOsdForm->PaintNow();
 }
 
 void FlashOsdLayout::EndMovie() {

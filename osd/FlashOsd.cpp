@@ -24,11 +24,19 @@ const framework::TFormDescription FlashOsdFormDescription{
     .BorderStyle = framework::TBorderStyle::None,
 };
 
-// Sleep may come back a little early on a coarse system clock; the movie is promised the whole wait.
+// Sleep may come back a little early, and a tick count may lag behind the time by a tick or more (it
+// does under Wine, by up to 16 ms); the movie is promised the whole wait and the user waits no longer,
+// so it is measured on the performance counter.
 void WaitAtLeast(DWORD milliseconds) {
-  ULONGLONG end = GetTickCount64() + milliseconds;
-  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64())
-    Sleep(static_cast<DWORD>(end - now));
+  LARGE_INTEGER frequency{}, now{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  const LONGLONG end = now.QuadPart + frequency.QuadPart * milliseconds / 1000;
+  while (now.QuadPart < end) {
+    LONGLONG left = (end - now.QuadPart) * 1000 / frequency.QuadPart;
+    Sleep(static_cast<DWORD>(left + 1));
+    QueryPerformanceCounter(&now);
+  }
 }
 
 }  // namespace
@@ -127,6 +135,12 @@ void TFlashOsdForm::BringMovieToFront() {
   // would be seen.
   if (CurrentMovie && CurrentMovie->PlayerWindow)
     SetWindowPos(CurrentMovie->PlayerWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TFlashOsdForm::PaintNow() {
+  Update();
+  if (CurrentMovie && CurrentMovie->PlayerWindow)
+    UpdateWindow(CurrentMovie->PlayerWindow);
 }
 
 void TFlashOsdForm::Send(const std::string& request) {

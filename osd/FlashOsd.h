@@ -50,6 +50,8 @@ class TFlashOsdForm : public framework::TForm {
   void HideMovies();
   // Puts the selected movie back in front of the backdrop once the form is shown.
   void BringMovieToFront();
+  // Paints the form and the selected movie now rather than when the message loop comes to them.
+  void PaintNow();
   // Sends the request, then gives the movie SendCommandWait milliseconds.
   void SendCommand(const std::string& request);
   void SendShow();

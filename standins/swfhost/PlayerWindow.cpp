@@ -221,12 +221,11 @@ LRESULT PlayerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
-      artReady_ = art_.Build(movie_);
-      if (artReady_) {
+      {
         std::u16string label = Utf16(movie_.label);
-        art_.SetLabel(movie_, std::wstring(label.begin(), label.end()));
+        art_.Reset(std::wstring(label.begin(), label.end()));
+        frame_.Create(movie_.width, movie_.height);
       }
-      frame_.Create(movie_.width, movie_.height);
       return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
@@ -248,9 +247,12 @@ LRESULT PlayerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_WINDOWPOSCHANGED: {
       const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-      if (position->flags & SWP_SHOWWINDOW)
+      if (position->flags & SWP_SHOWWINDOW) {
         OnVisibility(true);
-      else if (position->flags & SWP_HIDEWINDOW)
+        // Painted before whoever showed it goes on: until then the window holds no picture, and the
+        // screen would show it empty.
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      } else if (position->flags & SWP_HIDEWINDOW)
         OnVisibility(false);
       break;
     }
@@ -323,8 +325,7 @@ bool PlayerWindow::OnRequest(const VARIANT& request) {
   PlayerCommand command = CommandFor(*parsed.request);
   switch (command.action) {
     case PlayerAction::ChangeLabel:
-      if (artReady_)
-        art_.SetLabel(movie_, std::wstring(command.label.begin(), command.label.end()));
+      art_.SetLabel(movie_, std::wstring(command.label.begin(), command.label.end()));
       InvalidateRect(window_.Get(), nullptr, FALSE);
       return true;
     case PlayerAction::Show:
@@ -387,12 +388,11 @@ void PlayerWindow::OnPaint() {
     return;
   RECT client{};
   GetClientRect(window, &client);
-  if (!frame_ || !artReady_) {
+  if (!frame_ || !art_.Compose(frame_, movie_, timeline_.FrameAt(Now()))) {
     // Nothing to draw with: a plain dark face rather than whatever was behind.
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     return;
   }
-  art_.Compose(frame_, movie_, timeline_.FrameAt(Now()));
   if (client.right == frame_.Width() && client.bottom == frame_.Height()) {
     BitBlt(dc, 0, 0, client.right, client.bottom, frame_.Dc(), 0, 0, SRCCOPY);
   } else {

@@ -50,7 +50,6 @@ class PlayerWindow {
   std::string movieProblem_;
   Timeline timeline_;
   MovieArt art_;
-  bool artReady_ = false;
   Surface frame_;
   FlashCalloutProc callback_ = nullptr;
   std::uint32_t callouts_ = 0;

@@ -9,7 +9,6 @@ namespace swfhost {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kPanelScale = 3;
 constexpr int kGearScale = 3;
 
 // Puts a GDI object into a DC for one scope and takes it out again before anyone deletes it.
@@ -118,32 +117,43 @@ void AddHalo(Surface& panel, const MovieDescription& movie) {
   }
 }
 
-bool BuildPanel(const MovieDescription& movie, Surface& panel) {
-  const int s = kPanelScale;
-  Surface big;
-  if (!big.Create(movie.width * s, movie.height * s))
-    return false;
-  HDC dc = big.Dc();
-  TRIVERTEX vertices[2] = {};
-  vertices[0].Red = static_cast<COLOR16>(movie.panelTop.red << 8);
-  vertices[0].Green = static_cast<COLOR16>(movie.panelTop.green << 8);
-  vertices[0].Blue = static_cast<COLOR16>(movie.panelTop.blue << 8);
-  vertices[1].x = big.Width();
-  vertices[1].y = big.Height();
-  vertices[1].Red = static_cast<COLOR16>(movie.panelBottom.red << 8);
-  vertices[1].Green = static_cast<COLOR16>(movie.panelBottom.green << 8);
-  vertices[1].Blue = static_cast<COLOR16>(movie.panelBottom.blue << 8);
-  GRADIENT_RECT span{0, 1};
-  GradientFill(dc, vertices, 2, &span, 1, GRADIENT_FILL_RECT_V);
+// How much of the pixel at (x, y) the rounded rectangle (0, 0, width, height, radius) covers, from the
+// distance of its centre to the outline: antialiased edges without drawing anything larger.
+double RoundedCoverage(double x, double y, double width, double height, double radius) {
+  double cx = x + 0.5, cy = y + 0.5;
+  double dx = std::max(radius - cx, cx - (width - radius));
+  double dy = std::max(radius - cy, cy - (height - radius));
+  double outside =
+      std::hypot(std::max(dx, 0.0), std::max(dy, 0.0)) + std::min(std::max(dx, dy), 0.0) - radius;
+  return std::clamp(0.5 - outside, 0.0, 1.0);
+}
 
-  if (movie.borderWidth > 0) {
-    framework::UniqueGdiObject pen(CreatePen(PS_INSIDEFRAME, movie.borderWidth * s, Ref(movie.border)));
-    Selection penIn(dc, pen.Get());
-    Selection brushIn(dc, GetStockObject(NULL_BRUSH));
-    RoundRect(dc, 0, 0, big.Width(), big.Height(), 2 * movie.radius * s, 2 * movie.radius * s);
-  }
-  if (!Downsample(big, s, panel))
+// The panel: a vertical gradient with an antialiased border along its rounded outline (the window's
+// region cuts the corners off), worked out pixel by pixel in one pass.
+bool BuildPanel(const MovieDescription& movie, Surface& panel) {
+  if (!panel.Create(movie.width, movie.height))
     return false;
+  const int width = panel.Width(), height = panel.Height();
+  const double radius = std::max(0, movie.radius), band = std::max(0, movie.borderWidth);
+  // Only pixels this close to an edge can touch the border; the rest is the plain gradient.
+  const double reach = radius + band + 2;
+  std::uint32_t* pixels = panel.Pixels();
+  for (int y = 0; y < height; ++y) {
+    Colour fill =
+        Mix(movie.panelTop, movie.panelBottom, height > 1 ? static_cast<double>(y) / (height - 1) : 0.0);
+    bool nearTopOrBottom = y < reach || y >= height - reach;
+    for (int x = 0; x < width; ++x) {
+      Colour colour = fill;
+      if (band > 0 && (nearTopOrBottom || x < reach || x >= width - reach)) {
+        double outer = RoundedCoverage(x, y, width, height, radius);
+        double inner = RoundedCoverage(x - band, y - band, width - 2 * band, height - 2 * band,
+                                       std::max(0.0, radius - band));
+        colour = Mix(fill, movie.border, outer - inner);
+      }
+      pixels[static_cast<std::size_t>(y) * width + x] =
+          0xFF000000u | std::uint32_t{colour.red} << 16 | std::uint32_t{colour.green} << 8 | colour.blue;
+    }
+  }
   if (movie.gear)
     AddHalo(panel, movie);
   return true;
@@ -344,31 +354,47 @@ FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::ws
   }
 }
 
-bool MovieArt::Build(const MovieDescription& movie) {
-  face_ = InstalledFace(movie.fonts);
-  if (!BuildPanel(movie, panel_))
-    return false;
+void MovieArt::Reset(const std::wstring& label) {
+  panel_.Reset();
   gear_.clear();
-  if (movie.gear) {
+  title_.Reset();
+  labelSprite_.Reset();
+  label_ = FittedLabel{};
+  face_.clear();
+  pendingLabel_ = label;
+  labelPending_ = true;
+}
+
+const std::wstring& MovieArt::Face(const MovieDescription& movie) {
+  if (face_.empty())
+    face_ = InstalledFace(movie.fonts);
+  return face_;
+}
+
+const Surface* MovieArt::GearAt(const MovieDescription& movie, int step) {
+  if (gear_.empty())
     gear_.resize(kGearSteps);
-    for (int step = 0; step < kGearSteps; ++step)
-      if (!BuildGear(movie, -kPi / 2 + (2 * kPi / 10) * step / kGearSteps, gear_[step]))
-        return false;
-  }
-  if (!movie.title.empty() && !BuildTitle(movie, face_, title_))
-    return false;
-  return true;
+  Surface& gear = gear_[static_cast<std::size_t>(step)];
+  if (!gear && !BuildGear(movie, -kPi / 2 + (2 * kPi / 10) * step / kGearSteps, gear))
+    return nullptr;
+  return &gear;
 }
 
 void MovieArt::SetLabel(const MovieDescription& movie, const std::wstring& label) {
+  labelPending_ = false;
+  // A label comes just before a showing, while the program gives the movie time: the panel that its
+  // first frame needs is made now too.
+  if (!panel_)
+    BuildPanel(movie, panel_);
   const Box& box = movie.labelBox;
   labelSprite_.Reset();
+  const std::wstring& face = Face(movie);
   if (label.empty() || !labelSprite_.Create(box.Width(), box.Height()))
     return;
   HDC dc = labelSprite_.Dc();
-  label_ = FitLabel(dc, face_, movie.labelWeight, label, box.Width(), box.Height(), movie.labelSize,
+  label_ = FitLabel(dc, face, movie.labelWeight, label, box.Width(), box.Height(), movie.labelSize,
                     movie.labelMinSize);
-  framework::UniqueGdiObject font = MakeFont(face_, label_.size, movie.labelWeight);
+  framework::UniqueGdiObject font = MakeFont(face, label_.size, movie.labelWeight);
   Selection fontIn(dc, font.Get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
@@ -378,30 +404,40 @@ void MovieArt::SetLabel(const MovieDescription& movie, const std::wstring& label
   Tint(labelSprite_, movie.labelColour);
 }
 
-void MovieArt::Compose(const Surface& target, const MovieDescription& movie, Frame frame) const {
+bool MovieArt::Compose(const Surface& target, const MovieDescription& movie, Frame frame) {
+  if (!panel_ && !BuildPanel(movie, panel_))
+    return false;
   HDC dc = target.Dc();
-  if (panel_)
-    BitBlt(dc, 0, 0, panel_.Width(), panel_.Height(), panel_.Dc(), 0, 0, SRCCOPY);
-  // The content trails the panel: it starts to show once the panel is mostly there.
+  BitBlt(dc, 0, 0, panel_.Width(), panel_.Height(), panel_.Dc(), 0, 0, SRCCOPY);
+  // The content trails the panel: it starts to show once the panel is mostly there. Until then nothing
+  // of it is drawn, so nothing of it need be made yet.
   double content = std::clamp((frame.appear - 0.15) / 0.85, 0.0, 1.0);
-  if (!gear_.empty()) {
+  if (content <= 0.0)
+    return true;
+  if (movie.gear) {
     // The gear travels half as far as the text and turns by one tooth while it comes in.
-    int step = static_cast<int>(std::lround((1.0 - frame.appear) * (kGearSteps - 1)));
-    const Surface& gear = gear_[static_cast<std::size_t>(std::clamp(step, 0, kGearSteps - 1))];
-    Blend(dc, gear, movie.glyphX - gear.Width() / 2,
-          movie.glyphY - gear.Height() / 2 + static_cast<int>(std::lround(frame.slide * 0.5)), content);
+    int step =
+        std::clamp(static_cast<int>(std::lround((1.0 - frame.appear) * (kGearSteps - 1))), 0, kGearSteps - 1);
+    if (const Surface* gear = GearAt(movie, step))
+      Blend(dc, *gear, movie.glyphX - gear->Width() / 2,
+            movie.glyphY - gear->Height() / 2 + static_cast<int>(std::lround(frame.slide * 0.5)), content);
   }
   int titleY = movie.titleTop + static_cast<int>(std::lround(frame.slide * 0.75));
-  Blend(dc, title_, 0, titleY - movie.titleSize / 2, content);
   if (!movie.title.empty()) {
+    if (!title_)
+      BuildTitle(movie, Face(movie), title_);
+    Blend(dc, title_, 0, titleY - movie.titleSize / 2, content);
     // An accent bar under the caption that grows out from the middle.
     int half = static_cast<int>(std::lround(30 * content));
     int y = titleY + movie.titleSize + movie.titleSize / 2;
     if (half > 0)
       FillSolid(dc, RECT{movie.width / 2 - half, y, movie.width / 2 + half, y + 3}, Ref(movie.accent));
   }
+  if (labelPending_)
+    SetLabel(movie, pendingLabel_);
   Blend(dc, labelSprite_, movie.labelBox.left,
         movie.labelBox.top + static_cast<int>(std::lround(frame.slide)), content);
+  return true;
 }
 
 }  // namespace swfhost

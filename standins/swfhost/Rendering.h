@@ -11,10 +11,11 @@
 #include "Timeline.h"
 #include "framework/UniqueHandle.h"
 
-// The movie's pictures, drawn with GDI. GDI draws shapes without smoothing, so the panel and the gear
-// are drawn at several times their size and averaged down; text comes from an antialiased font. Every
-// picture that does not change from frame to frame is made once (per movie or per label) and a frame
-// only blends them together.
+// The movie's pictures. The panel is worked out pixel by pixel; GDI draws the gear without smoothing, so
+// it is drawn at several times its size and averaged down; text comes from an antialiased font. Every
+// picture that does not change from frame to frame is made once, when a frame first needs it (the label
+// when it is given), and a frame only blends them together: a player that is made but not yet shown
+// costs next to nothing.
 namespace swfhost {
 
 struct MemoryDcTraits {
@@ -69,10 +70,12 @@ std::wstring InstalledFace(const std::vector<std::string>& faces);
 
 class MovieArt {
  public:
-  // False only when GDI could not provide the bitmaps (out of resources): the caller draws nothing.
-  bool Build(const MovieDescription& movie);
+  // Forgets every picture made so far; label is the text to show until SetLabel gives another.
+  void Reset(const std::wstring& label);
+  // Sets the label now, so that the work is done when the text is given rather than in a frame.
   void SetLabel(const MovieDescription& movie, const std::wstring& label);
-  void Compose(const Surface& target, const MovieDescription& movie, Frame frame) const;
+  // False only when GDI could not provide the panel's bitmap (out of resources): nothing was drawn.
+  bool Compose(const Surface& target, const MovieDescription& movie, Frame frame);
 
   const FittedLabel& Label() const { return label_; }
 
@@ -80,12 +83,18 @@ class MovieArt {
   // One per step of a tooth's turn: the intro turns the gear by one tooth.
   static constexpr int kGearSteps = 8;
 
+  const std::wstring& Face(const MovieDescription& movie);
+  // Null when GDI cannot provide it: the gear is left out of that frame.
+  const Surface* GearAt(const MovieDescription& movie, int step);
+
   Surface panel_;
   std::vector<Surface> gear_;
   Surface title_;
   Surface labelSprite_;
   FittedLabel label_;
   std::wstring face_;
+  std::wstring pendingLabel_;
+  bool labelPending_ = false;
 };
 
 }  // namespace swfhost

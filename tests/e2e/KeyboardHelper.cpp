@@ -8,6 +8,10 @@
 //   kbdhelper drop-hooks         removes every hook of the session behind its owner's back, as Windows
 //                                does with a low-level hook that once answered too slowly, and prints
 //                                "dropped <n>" and the handles.
+//   kbdhelper focus              shows a small plain window that has the focus, standing for the user's
+//                                work, so that keys pressed from outside Wine (XTest) reach Wine and
+//                                its hooks; prints "focus <hwnd>" once it has the focus and runs until
+//                                it is closed or killed.
 #include <windows.h>
 
 #include <cctype>
@@ -120,6 +124,43 @@ int DropHooks() {
   return 0;
 }
 
+LRESULT CALLBACK FocusWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int Focus() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = FocusWindowProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  // A plain face with no caret or text: nothing in it changes while the screen is watched.
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+  windowClass.lpszClassName = L"KbdHelperFocus";
+  if (!RegisterClassW(&windowClass))
+    return 1;
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"kbdhelper focus", WS_POPUP | WS_BORDER, 40,
+                                40, 240, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) {
+    std::fprintf(stderr, "kbdhelper: no focus window (error %lu)\n", GetLastError());
+    return 1;
+  }
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  SetFocus(window);
+  UpdateWindow(window);
+  std::printf("focus 0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
+  std::fflush(stdout);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,6 +169,8 @@ int main(int argc, char** argv) {
     return Press({arguments.begin() + 1, arguments.end()});
   if (arguments.size() == 1 && arguments[0] == "drop-hooks")
     return DropHooks();
-  std::fprintf(stderr, "usage: kbdhelper press <chord>... | kbdhelper drop-hooks\n");
+  if (arguments.size() == 1 && arguments[0] == "focus")
+    return Focus();
+  std::fprintf(stderr, "usage: kbdhelper press <chord>... | kbdhelper drop-hooks | kbdhelper focus\n");
   return 2;
 }

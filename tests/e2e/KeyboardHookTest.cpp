@@ -310,12 +310,45 @@ TEST_F(KeyboardHookTest, AHookDroppedBehindItsBackIsInstalledAgainAndSoIsOneAfte
   CloseProgram(mainWindow);
 }
 
+// Until the thread has used no processor time for a third of a second (the clock counts in ticks of
+// about 10 ms); false when it is still busy after 20 s.
+bool WaitForThreadToGoQuiet(DWORD threadId) {
+  framework::UniqueKernelHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId));
+  if (!thread)
+    return false;
+  auto busyTime = [&] {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetThreadTimes(thread.Get(), &created, &exited, &kernel, &user);
+    return (ULONGLONG{kernel.dwHighDateTime} << 32 | kernel.dwLowDateTime) +
+           (ULONGLONG{user.dwHighDateTime} << 32 | user.dwLowDateTime);
+  };
+  ULONGLONG last = busyTime();
+  auto quietSince = std::chrono::steady_clock::now();
+  auto deadline = quietSince + 20s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    Sleep(20);
+    ULONGLONG now = busyTime();
+    if (now != last) {
+      last = now;
+      quietSince = std::chrono::steady_clock::now();
+    } else if (std::chrono::steady_clock::now() - quietSince >= 330ms) {
+      return true;
+    }
+  }
+  return false;
+}
+
 TEST_F(KeyboardHookTest, KeysPassWhileTheProgramsMainThreadIsBlocked) {
   StartService();
   mainWindow = StartProgram();
   ASSERT_NE(mainWindow, nullptr);
   ASSERT_FALSE(journal.WaitFor("hook", "hook").empty()) << journal.Text();
-  // Idle: it answers, so it holds nothing the hook thread could want while it is suspended.
+  // Idle, its start-up over: then it holds nothing the hook thread could want while it is suspended (a
+  // lock of the loader or of the heap). Answering a sent message does not show it: a thread answers
+  // those in waits within its start-up too, and decodes the backdrop after that. Quiet is shown by the
+  // thread's processor time, which stops growing once it only waits for messages.
+  DWORD mainThread = GetWindowThreadProcessId(mainWindow, nullptr);
+  ASSERT_TRUE(WaitForThreadToGoQuiet(mainThread)) << "the program's main thread never went quiet";
   DWORD_PTR reply = 0;
   ASSERT_TRUE(SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &reply));
 
