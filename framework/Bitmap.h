@@ -14,7 +14,7 @@ enum class TPixelFormat {
 };
 
 // A 32-bit top-down DIB section of the given size with the picture of source drawn into it, scaled
-// smoothly when the sizes differ; empty when GDI cannot make or draw one.
+// smoothly when the sizes differ; empty when GDI cannot make or draw one or memory runs short.
 UniqueGdiObject Copy32Bits(HBITMAP source, int width, int height);
 
 // A GDI bitmap that several owners may hold at once; it is deleted with the last of them.
