@@ -224,7 +224,6 @@ LRESULT PlayerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       {
         std::u16string label = Utf16(movie_.label);
         art_.Reset(std::wstring(label.begin(), label.end()));
-        frame_.Create(movie_.width, movie_.height);
       }
       return 0;
     case WM_MOUSEACTIVATE:
@@ -388,6 +387,8 @@ void PlayerWindow::OnPaint() {
     return;
   RECT client{};
   GetClientRect(window, &client);
+  if (!frame_)
+    frame_.Create(movie_.width, movie_.height);
   if (!frame_ || !art_.Compose(frame_, movie_, timeline_.FrameAt(Now()))) {
     // Nothing to draw with: a plain dark face rather than whatever was behind.
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -408,6 +409,11 @@ void PlayerWindow::OnVisibility(bool visible) {
     return;
   visible_ = visible;
   journal::Write("flash", "visible " + Subject() + (visible ? " 1" : " 0"));
+  // A hidden movie keeps no pictures: they are made again, from its label's text, when it is next shown.
+  if (!visible) {
+    art_.Release();
+    frame_.Reset();
+  }
 }
 
 void PlayerWindow::ApplyShape(int width, int height) {

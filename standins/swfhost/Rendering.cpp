@@ -96,23 +96,36 @@ int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
   return 0;
 }
 
+// a + (b - a) * weight / 256 for each channel, in integers: a frame's worth of pixels is mixed at a time.
+std::uint32_t MixPixel(std::uint32_t pixel, Colour to, int weight) {
+  auto channel = [weight](std::uint32_t from, std::uint32_t target) {
+    int value =
+        static_cast<int>(from) + ((static_cast<int>(target) - static_cast<int>(from)) * weight + 128) / 256;
+    return static_cast<std::uint32_t>(std::clamp(value, 0, 255));
+  };
+  return (pixel & 0xFF000000u) | channel((pixel >> 16) & 0xFF, to.red) << 16 |
+         channel((pixel >> 8) & 0xFF, to.green) << 8 | channel(pixel & 0xFF, to.blue);
+}
+
+int Weight(double amount) {
+  return static_cast<int>(std::lround(std::clamp(amount, 0.0, 1.0) * 256));
+}
+
 // A soft glow of the accent behind the gear, fading to nothing so that it has no edge on the gradient.
 void AddHalo(Surface& panel, const MovieDescription& movie) {
   const double reach = movie.glyphRadius * 1.8;
   std::uint32_t* pixels = panel.Pixels();
   for (int y = std::max(0, static_cast<int>(movie.glyphY - reach));
        y < std::min(panel.Height(), static_cast<int>(movie.glyphY + reach) + 1); ++y) {
+    double dy = y - movie.glyphY;
     for (int x = std::max(0, static_cast<int>(movie.glyphX - reach));
          x < std::min(panel.Width(), static_cast<int>(movie.glyphX + reach) + 1); ++x) {
-      double distance = std::hypot(x - movie.glyphX, y - movie.glyphY) / reach;
-      if (distance >= 1.0)
+      double dx = x - movie.glyphX, squared = dx * dx + dy * dy;
+      if (squared >= reach * reach)
         continue;
-      double weight = 0.24 * (1.0 - distance) * (1.0 - distance);
+      double closeness = 1.0 - std::sqrt(squared) / reach;
       std::uint32_t& pixel = pixels[static_cast<std::size_t>(y) * panel.Width() + x];
-      Colour was{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
-                 static_cast<std::uint8_t>(pixel)};
-      Colour now = Mix(was, movie.accent, weight);
-      pixel = (pixel & 0xFF000000u) | std::uint32_t{now.red} << 16 | std::uint32_t{now.green} << 8 | now.blue;
+      pixel = MixPixel(pixel, movie.accent, Weight(0.24 * closeness * closeness));
     }
   }
 }
@@ -123,35 +136,51 @@ double RoundedCoverage(double x, double y, double width, double height, double r
   double cx = x + 0.5, cy = y + 0.5;
   double dx = std::max(radius - cx, cx - (width - radius));
   double dy = std::max(radius - cy, cy - (height - radius));
-  double outside =
-      std::hypot(std::max(dx, 0.0), std::max(dy, 0.0)) + std::min(std::max(dx, dy), 0.0) - radius;
+  double outside = std::sqrt(std::max(dx, 0.0) * std::max(dx, 0.0) + std::max(dy, 0.0) * std::max(dy, 0.0)) +
+                   std::min(std::max(dx, dy), 0.0) - radius;
   return std::clamp(0.5 - outside, 0.0, 1.0);
 }
 
+// The share of the border in the pixel at (x, y): the outline's coverage less that of the outline
+// inset by the border's width.
+double BorderShare(int x, int y, int width, int height, double radius, double band) {
+  return RoundedCoverage(x, y, width, height, radius) - RoundedCoverage(x - band, y - band, width - 2 * band,
+                                                                        height - 2 * band,
+                                                                        std::max(0.0, radius - band));
+}
+
 // The panel: a vertical gradient with an antialiased border along its rounded outline (the window's
-// region cuts the corners off), worked out pixel by pixel in one pass.
+// region cuts the corners off), worked out pixel by pixel. Along the straight sides the border depends
+// on one coordinate only, so it is worked out once per row and column; only the corners take more.
 bool BuildPanel(const MovieDescription& movie, Surface& panel) {
   if (!panel.Create(movie.width, movie.height))
     return false;
   const int width = panel.Width(), height = panel.Height();
   const double radius = std::max(0, movie.radius), band = std::max(0, movie.borderWidth);
-  // Only pixels this close to an edge can touch the border; the rest is the plain gradient.
-  const double reach = radius + band + 2;
+  const int reach = static_cast<int>(radius + band) + 2;
+  std::vector<int> across(static_cast<std::size_t>(width)), down(static_cast<std::size_t>(height));
+  for (int x = 0; x < width; ++x)
+    across[static_cast<std::size_t>(x)] =
+        band > 0 ? Weight(BorderShare(x, height / 2, width, height, radius, band)) : 0;
+  for (int y = 0; y < height; ++y)
+    down[static_cast<std::size_t>(y)] =
+        band > 0 ? Weight(BorderShare(width / 2, y, width, height, radius, band)) : 0;
   std::uint32_t* pixels = panel.Pixels();
   for (int y = 0; y < height; ++y) {
-    Colour fill =
+    Colour row =
         Mix(movie.panelTop, movie.panelBottom, height > 1 ? static_cast<double>(y) / (height - 1) : 0.0);
-    bool nearTopOrBottom = y < reach || y >= height - reach;
+    const std::uint32_t fill =
+        0xFF000000u | std::uint32_t{row.red} << 16 | std::uint32_t{row.green} << 8 | row.blue;
+    const bool endRow = y < reach || y >= height - reach;
+    std::uint32_t* line = pixels + static_cast<std::size_t>(y) * width;
     for (int x = 0; x < width; ++x) {
-      Colour colour = fill;
-      if (band > 0 && (nearTopOrBottom || x < reach || x >= width - reach)) {
-        double outer = RoundedCoverage(x, y, width, height, radius);
-        double inner = RoundedCoverage(x - band, y - band, width - 2 * band, height - 2 * band,
-                                       std::max(0.0, radius - band));
-        colour = Mix(fill, movie.border, outer - inner);
-      }
-      pixels[static_cast<std::size_t>(y) * width + x] =
-          0xFF000000u | std::uint32_t{colour.red} << 16 | std::uint32_t{colour.green} << 8 | colour.blue;
+      const bool endColumn = x < reach || x >= width - reach;
+      int weight = endRow && endColumn
+                       ? (band > 0 ? Weight(BorderShare(x, y, width, height, radius, band)) : 0)
+                   : endRow    ? down[static_cast<std::size_t>(y)]
+                   : endColumn ? across[static_cast<std::size_t>(x)]
+                               : 0;
+      line[x] = weight ? MixPixel(fill, movie.border, weight) : fill;
     }
   }
   if (movie.gear)
@@ -355,14 +384,18 @@ FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::ws
 }
 
 void MovieArt::Reset(const std::wstring& label) {
+  Release();
+  face_.clear();
+  labelText_ = label;
+}
+
+void MovieArt::Release() {
   panel_.Reset();
   gear_.clear();
   title_.Reset();
   labelSprite_.Reset();
   label_ = FittedLabel{};
-  face_.clear();
-  pendingLabel_ = label;
-  labelPending_ = true;
+  labelStale_ = true;
 }
 
 const std::wstring& MovieArt::Face(const MovieDescription& movie) {
@@ -381,7 +414,8 @@ const Surface* MovieArt::GearAt(const MovieDescription& movie, int step) {
 }
 
 void MovieArt::SetLabel(const MovieDescription& movie, const std::wstring& label) {
-  labelPending_ = false;
+  labelText_ = label;
+  labelStale_ = false;
   // A label comes just before a showing, while the program gives the movie time: the panel that its
   // first frame needs is made now too.
   if (!panel_)
@@ -433,8 +467,8 @@ bool MovieArt::Compose(const Surface& target, const MovieDescription& movie, Fra
     if (half > 0)
       FillSolid(dc, RECT{movie.width / 2 - half, y, movie.width / 2 + half, y + 3}, Ref(movie.accent));
   }
-  if (labelPending_)
-    SetLabel(movie, pendingLabel_);
+  if (labelStale_)
+    SetLabel(movie, labelText_);
   Blend(dc, labelSprite_, movie.labelBox.left,
         movie.labelBox.top + static_cast<int>(std::lround(frame.slide)), content);
   return true;

@@ -72,6 +72,8 @@ class MovieArt {
  public:
   // Forgets every picture made so far; label is the text to show until SetLabel gives another.
   void Reset(const std::wstring& label);
+  // Frees every picture but keeps the label's text; each is made again when a frame next needs it.
+  void Release();
   // Sets the label now, so that the work is done when the text is given rather than in a frame.
   void SetLabel(const MovieDescription& movie, const std::wstring& label);
   // False only when GDI could not provide the panel's bitmap (out of resources): nothing was drawn.
@@ -93,8 +95,8 @@ class MovieArt {
   Surface labelSprite_;
   FittedLabel label_;
   std::wstring face_;
-  std::wstring pendingLabel_;
-  bool labelPending_ = false;
+  std::wstring labelText_;
+  bool labelStale_ = true;  // the sprite is not of labelText_
 };
 
 }  // namespace swfhost
