@@ -33,8 +33,10 @@ void WaitAtLeast(DWORD milliseconds) {
   QueryPerformanceCounter(&now);
   const LONGLONG end = now.QuadPart + frequency.QuadPart * milliseconds / 1000;
   while (now.QuadPart < end) {
+    // Asleep until a millisecond before the end, then only yielding: a sleep may overshoot by about a
+    // millisecond, which every showing would wait for.
     LONGLONG left = (end - now.QuadPart) * 1000 / frequency.QuadPart;
-    Sleep(static_cast<DWORD>(left + 1));
+    Sleep(left >= 2 ? static_cast<DWORD>(left - 1) : 0);
     QueryPerformanceCounter(&now);
   }
 }

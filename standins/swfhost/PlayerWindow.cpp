@@ -409,9 +409,9 @@ void PlayerWindow::OnVisibility(bool visible) {
     return;
   visible_ = visible;
   journal::Write("flash", "visible " + Subject() + (visible ? " 1" : " 0"));
-  // A hidden movie keeps no pictures: they are made again, from its label's text, when it is next shown.
+  // A hidden movie keeps only what its next first frame needs; the rest is made again when drawn.
   if (!visible) {
-    art_.Release();
+    art_.ReleaseAnimation();
     frame_.Reset();
   }
 }

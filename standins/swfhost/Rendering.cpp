@@ -384,18 +384,18 @@ FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::ws
 }
 
 void MovieArt::Reset(const std::wstring& label) {
-  Release();
-  face_.clear();
-  labelText_ = label;
-}
-
-void MovieArt::Release() {
+  ReleaseAnimation();
   panel_.Reset();
-  gear_.clear();
-  title_.Reset();
   labelSprite_.Reset();
   label_ = FittedLabel{};
+  face_.clear();
+  labelText_ = label;
   labelStale_ = true;
+}
+
+void MovieArt::ReleaseAnimation() {
+  gear_.clear();
+  title_.Reset();
 }
 
 const std::wstring& MovieArt::Face(const MovieDescription& movie) {

@@ -72,8 +72,10 @@ class MovieArt {
  public:
   // Forgets every picture made so far; label is the text to show until SetLabel gives another.
   void Reset(const std::wstring& label);
-  // Frees every picture but keeps the label's text; each is made again when a frame next needs it.
-  void Release();
+  // Frees the pictures that only the intro and the outro draw (the gear's steps, the title); they are
+  // made again when a frame next needs them. The panel and the label stay: every showing starts with
+  // them, and making them again would add to its wait.
+  void ReleaseAnimation();
   // Sets the label now, so that the work is done when the text is given rather than in a frame.
   void SetLabel(const MovieDescription& movie, const std::wstring& label);
   // False only when GDI could not provide the panel's bitmap (out of resources): nothing was drawn.
