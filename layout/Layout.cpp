@@ -63,6 +63,7 @@ void FlashOsdLayout::ShowLabel(const char* text) {
   // Slot 0 whatever ShowProfile placed: the label always goes to the first movie.
   FlashOsdForm->SelectMovie(0);
   FlashOsdForm->SendCommand(request);
+  FlashOsdForm->PutOnTop();
   FlashOsdForm->SendShow();
   FlashOsdForm->Show();
   FlashOsdForm->BringMovieToFront();

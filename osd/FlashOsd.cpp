@@ -131,6 +131,14 @@ void TFlashOsdForm::HideMovies() {
     CurrentMovie->SetVisible(false);
 }
 
+void TFlashOsdForm::PutOnTop() {
+  // Top-most, the form is in front of every other window once shown, on Windows. Under Wine it is shown
+  // where its window stands on the X server, behind a window made after it (the user's), and it is put
+  // in front there only by a change of its place while no window of its own is shown before it: so
+  // before the movies are shown, while it is still hidden.
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void TFlashOsdForm::BringMovieToFront() {
   // An owned popup stays above its owner on Windows, but Wine lets the full-screen form, shown after
   // the movie, cover a movie that was shown before: from the second showing on, only the backdrop

@@ -48,6 +48,8 @@ class TFlashOsdForm : public framework::TForm {
   void SelectMovie(int index);
   void ShowMovies();
   void HideMovies();
+  // Puts the form, still hidden, in front of every window, before its movies are shown.
+  void PutOnTop();
   // Puts the selected movie back in front of the backdrop once the form is shown.
   void BringMovieToFront();
   // Paints the form and the selected movie now rather than when the message loop comes to them.

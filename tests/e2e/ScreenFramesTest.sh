@@ -2,7 +2,8 @@
 # End-to-end, judged by what reaches the screen: the shipped folder resident under Wine, three hot keys
 # pressed through XTest (the X input path, so through the real keyboard hook), and the screen's pixels
 # watched by the native frame probe. Across the three showings, no frame may show anything but the
-# desktop, the backdrop and the movie: no flash of the window's plain colour, no empty window.
+# desktop, the backdrop and the movie: no flash of the window's plain colour, no empty window; and each
+# showing covers the whole screen, the user's focused window too.
 #
 # Run by ctest inside the Wine harness (DISPLAY, WINEPREFIX, GS_WINE and GS_DIST come from it), with
 # GS_FRAMEPROBE naming the probe of the native build and GS_KBDHELPER the runner's keyboard helper.
@@ -69,4 +70,7 @@ delivered=$(grep -c ' hook deliver ' "$journal")
 [ "$delivered" -eq 3 ] || fail "the hook delivered $delivered hot keys, not 3"
 grep -qx 'showings 3 foreign 0' "$work/probe.txt" ||
   fail "frames that are neither the desktop, the backdrop nor the movie reached the screen (see above)"
+# The OSD covers the whole screen, the window that has the focus included.
+[ "$(grep -c ' uncovered 0$' "$work/probe.txt")" -eq 3 ] ||
+  fail "a showing left part of the screen uncovered: the desktop or the user's window in front of the OSD"
 echo "passed: three showings, the desktop, the backdrop and the movie only"

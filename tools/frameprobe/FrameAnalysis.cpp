@@ -77,6 +77,8 @@ ShowingReport Analyse(const std::vector<Sample>& samples, const std::vector<Pixe
                           return a.second < b.second;
                         })->first;
   const std::vector<Pixel>& final = report.finalPicture;
+  for (std::size_t i = 0; i < final.size(); ++i)
+    report.uncovered += Near(final[i], desktop[i], tolerance) ? 1 : 0;
 
   auto verdict = [&](const std::vector<Pixel>& pixels, std::size_t i, const std::vector<Pixel>* backdrop) {
     if (Near(pixels[i], desktop[i], tolerance))

@@ -45,6 +45,8 @@ struct ShowingReport {
   std::vector<Frame> between;  // every frame that is neither the desktop nor final
   int composing = 0;
   int foreign = 0;
+  // Points where the final picture is the desktop: a full-screen showing that something covers.
+  int uncovered = 0;
 };
 
 // Points that lie inside the movie may also show the backdrop alone: it is learnt from the last frame

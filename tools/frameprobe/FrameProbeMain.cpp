@@ -18,6 +18,7 @@
 //
 // Prints, per showing:
 //   showing <n> first-change <ms> complete <ms> desktop <ms> composing <k> foreign <k> period <ms> at <t>
+//           uncovered <k>     (one line; uncovered: the points where the final picture is the desktop)
 //   frame <n> <from ms> <to ms> <kind> <verdicts> <pixels>     (each frame in between)
 // ("-" for a moment that never came; <t> is the trigger on the raw monotonic clock in milliseconds,
 // which is the clock of the stand-ins' journal under Wine), and at the end "showings <n> foreign <k>".
@@ -159,6 +160,8 @@ Layout PointsFor(int width, int height, const Options& options) {
       if (!(x == width / 2 && y == height / 2))
         add(x, y, false);
   Point movie = MovieCorner(width, height, options.movieWidth, options.movieHeight);
+  // An eighth in from the top-left corner, where a window of the user's often stands.
+  add(width / 8, height / 8, false);
   add(movie.x - 30, movie.y + options.movieHeight / 2, false);
   add(movie.x + options.movieWidth + 30, movie.y + options.movieHeight / 2, false);
   // The panel's edges, clear of its rounded corners, its glow and its label.
@@ -299,9 +302,11 @@ int main(int argc, char** argv) {
     double period =
         samples.size() > 1 ? (samples.back().ms - samples.front().ms) / (samples.size() - 1) : 0.0;
     std::printf(
-        "showing %d first-change %s complete %s desktop %s composing %d foreign %d period %.2f at %.3f\n",
+        "showing %d first-change %s complete %s desktop %s composing %d foreign %d period %.2f at %.3f "
+        "uncovered %d\n",
         showing, Ms(report.firstChange).c_str(), Ms(report.firstComplete).c_str(),
-        Ms(report.backToDesktop).c_str(), report.composing, report.foreign, period, triggeredAt);
+        Ms(report.backToDesktop).c_str(), report.composing, report.foreign, period, triggeredAt,
+        report.uncovered);
     for (const Frame& frame : report.between) {
       std::printf("frame %d %.1f %.1f %s %.*s", showing, frame.from, frame.to, KindName(frame.kind),
                   static_cast<int>(frame.verdicts.size()), frame.verdicts.data());
