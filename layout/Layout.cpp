@@ -67,7 +67,8 @@ void FlashOsdLayout::ShowLabel(const char* text) {
   FlashOsdForm->SendShow();
   FlashOsdForm->Show();
   FlashOsdForm->BringMovieToFront();
-  // Both painted before the loop goes on, so that the screen gets the backdrop and the movie together.
+  // Both painted before the loop goes on: what reaches the screen is their finished pictures, never an
+  // empty window or the form's plain colour.
   FlashOsdForm->PaintNow();
 }
 
