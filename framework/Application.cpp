@@ -57,10 +57,10 @@ void TApplication::FormConstructing(TForm& form) noexcept {
     mainForm_ = &form;
 }
 
-void TApplication::AdoptForm(std::unique_ptr<TForm> form) {
+void TApplication::AdoptForm(std::unique_ptr<TForm> form, std::function<void()> forget) {
   if (!mainForm_)
     mainForm_ = form.get();
-  forms_.push_back(std::move(form));
+  forms_.push_back({std::move(form), std::move(forget)});
 }
 
 void TApplication::Run() {
@@ -70,7 +70,9 @@ void TApplication::Run() {
   MSG msg;
   while (!terminated_) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1)
+    // The message may have been taken after a sent message ended the session inside GetMessage: its
+    // window or its task may belong to a form that is gone.
+    if (got == 0 || got == -1 || terminated_)
       break;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -116,12 +118,22 @@ void TApplication::ShowException(const std::string& message) noexcept {
 
 void TApplication::DestroyForms() noexcept {
   while (!forms_.empty()) {
-    std::unique_ptr<TForm> form = std::move(forms_.back());
+    OwnedForm owned = std::move(forms_.back());
     forms_.pop_back();
-    form->Destroy();
-    if (form.get() == mainForm_)
+    owned.form->Destroy();
+    if (owned.form.get() == mainForm_)
       mainForm_ = nullptr;
+    if (owned.forget)
+      owned.forget();
   }
+}
+
+void TApplication::EndSession() noexcept {
+  // Nothing the loop could still take from the queue may run: not a worker's task, not a form's timer.
+  Terminate();
+  if (mainThread_)
+    mainThread_->Close();
+  DestroyForms();
 }
 
 MainThreadChannel& TApplication::MainThread() {
@@ -142,10 +154,8 @@ LRESULT TApplication::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
       // The session ends once this returns and the process is ended without a quit message: the
       // forms' own clean-up (the service unregistration among it) has to happen now.
-      if (wParam) {
-        terminated_ = true;
-        DestroyForms();
-      }
+      if (wParam)
+        EndSession();
       return 0;
     default:
       return DefWindowProcW(window, msg, wParam, lParam);

@@ -26,7 +26,8 @@ class TApplication : private WindowHost {
   // Creates the application's own window and the main-thread channel; call once, on the main thread.
   void Initialize();
 
-  // Creates a form, stores it in reference and keeps it until DestroyForms. The first form created
+  // Creates a form, stores it in reference and keeps it until DestroyForms, which sets reference back
+  // to null (it must outlive the form: a global variable, as a form's usually is). The first form created
   // becomes the main form, already while its constructor runs: a main form that closes itself during
   // construction ends the application.
   template <class T>
@@ -43,7 +44,7 @@ class TApplication : private WindowHost {
     }
     adopting_ = false;
     reference = form.get();
-    AdoptForm(std::move(form));
+    AdoptForm(std::move(form), [&reference] { reference = nullptr; });
   }
   // Called by every form's constructor.
   void FormConstructing(TForm& form) noexcept;
@@ -64,7 +65,8 @@ class TApplication : private WindowHost {
   // Replaces the message box of the exception report, for example to record it.
   std::function<void(const std::string& message)> OnException;
 
-  // Runs each form's OnDestroy and destroys the forms, the last created first. Idempotent.
+  // Runs each form's OnDestroy and destroys the forms, the last created first, clearing the variables
+  // CreateForm filled. Idempotent.
   void DestroyForms() noexcept;
 
   HWND Handle() const { return window_.Get(); }
@@ -78,12 +80,19 @@ class TApplication : private WindowHost {
   std::wstring Title;
 
  private:
-  void AdoptForm(std::unique_ptr<TForm> form);
+  struct OwnedForm {
+    std::unique_ptr<TForm> form;
+    std::function<void()> forget;  // clears the variable that CreateForm filled
+  };
+
+  void AdoptForm(std::unique_ptr<TForm> form, std::function<void()> forget);
+  // The session is ending: the process may be ended as soon as WM_ENDSESSION returns.
+  void EndSession() noexcept;
   LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
   UniqueWindow window_;
   std::unique_ptr<MainThreadChannel> mainThread_;
-  std::vector<std::unique_ptr<TForm>> forms_;
+  std::vector<OwnedForm> forms_;
   TForm* mainForm_ = nullptr;
   bool adopting_ = false;
   // Read by other threads (Terminate may come from any of them).

@@ -63,6 +63,7 @@ TFlashOsdForm::TFlashOsdForm()
       Background(*this, {.Left = 0, .Top = 0, .Width = 105, .Height = 105}),
       OsdTimer(OsdTimerInterval, false) {
   OsdTimer.OnTimer = [this](framework::TObject* sender) { OnOsdTimer(sender); };
+  OnDestroy = [](framework::TObject*) { FlashClass0Manipulator::Instance().StopDeadline(); };
   // The window exists, hidden, from start-up on: the movies are placed relative to it.
   Handle();
 }

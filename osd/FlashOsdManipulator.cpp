@@ -61,6 +61,10 @@ void FlashClass0Manipulator::EndShowing() {
   Director::Instance().ClearBusy();
 }
 
+void FlashClass0Manipulator::StopDeadline() {
+  deadline_.SetEnabled(false);
+}
+
 void FlashClass0Manipulator::OnShowingDeadline(framework::TObject*) {
   EndShowing();
 }

@@ -37,6 +37,8 @@ class FlashClass0Manipulator {
   void BeginFadeOut();
   // The last step of every showing, on the main thread: hide, then clear the Director's Busy.
   void EndShowing();
+  // The OSD form is going: a showing's deadline must not fire at a form that is gone.
+  void StopDeadline();
 
   std::int32_t A = 0;  // the last Show's two numbers, kept as given
   std::int32_t B = 0;
