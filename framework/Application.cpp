@@ -93,15 +93,35 @@ void TApplication::Terminate() {
   }
 }
 
-void TApplication::HandleException() noexcept {
-  std::string message;
+namespace {
+
+// The message of the exception being handled: a std::exception's, else none.
+std::string CurrentExceptionMessage() noexcept {
   try {
     throw;
   } catch (const std::exception& error) {
-    message = error.what();
+    try {
+      return error.what();
+    } catch (...) {
+      // No memory for a copy of the message: the report goes out without it.
+    }
   } catch (...) {
   }
-  ShowException(message);
+  return {};
+}
+
+}  // namespace
+
+void TApplication::HandleException() noexcept {
+  ShowException(CurrentExceptionMessage());
+}
+
+void TApplication::HandleExceptionLater() noexcept {
+  try {
+    MainThread().Post([this, message = CurrentExceptionMessage()] { ShowException(message); });
+  } catch (...) {
+    // No channel, or no memory for the task: there is nobody left to tell.
+  }
 }
 
 void TApplication::ShowException(const std::string& message) noexcept {

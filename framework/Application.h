@@ -61,6 +61,10 @@ class TApplication : private WindowHost {
   // Reports the exception being handled (call from a catch block): the message of a std::exception,
   // an empty message for any other thrown object.
   void HandleException() noexcept;
+  // The same report, shown later from the main loop: for a catch block where no message box may run
+  // now (inside a call of a foreign library, or on a worker thread). Lost only when the main thread no
+  // longer takes work.
+  void HandleExceptionLater() noexcept;
   void ShowException(const std::string& message) noexcept;
   // Replaces the message box of the exception report, for example to record it.
   std::function<void(const std::string& message)> OnException;

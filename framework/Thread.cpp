@@ -8,17 +8,6 @@
 #include "framework/Exception.h"
 
 namespace framework {
-namespace {
-
-void ReportOnMainThread(const char* message) noexcept {
-  try {
-    Application().MainThread().Post([text = std::string(message)] { Application().ShowException(text); });
-  } catch (...) {
-    // No channel, or no memory for the message: there is nobody left to tell.
-  }
-}
-
-}  // namespace
 
 TThread::TThread() {
   DWORD id = 0;
@@ -89,10 +78,8 @@ DWORD WINAPI TThread::ThreadProc(void* parameter) noexcept {
     return 0;
   try {
     self->Execute();
-  } catch (const std::exception& error) {
-    ReportOnMainThread(error.what());
   } catch (...) {
-    ReportOnMainThread("");
+    Application().HandleExceptionLater();
   }
   if (self->FreeOnTerminate)
     delete self;

@@ -207,7 +207,9 @@ void TFlashOsdForm::OnOsdTimer(framework::TObject*) {
   Director::Instance().OsdTimedOut();
 }
 
-void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {
+namespace {
+
+void MoveToTheNextStep() {
   switch (static_cast<std::uint32_t>(OsdPhase)) {
     case 0:
       FlashClass0Manipulator::Instance().OnMovieSignal(0);
@@ -230,5 +232,15 @@ void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::
       break;
     default:
       break;
+  }
+}
+
+}  // namespace
+
+void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) noexcept {
+  try {
+    MoveToTheNextStep();
+  } catch (...) {
+    framework::Application().HandleExceptionLater();
   }
 }

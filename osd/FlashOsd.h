@@ -79,8 +79,10 @@ extern TFlashOsdForm* FlashOsdForm;
 extern std::int32_t OsdPhase;
 extern framework::THandler MovieEventHandler;
 
-// The one call-out callback of every player window: moves the OSD to its next step by OsdPhase.
-void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t);
+// The one call-out callback of every player window: moves the OSD to its next step by OsdPhase. It
+// runs inside the player library's window procedure, so it throws nothing: a failure is reported from
+// the main loop once the library's call has returned.
+void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) noexcept;
 
 // The requests the movies understand, as the player's external-interface invoke texts.
 std::string InvokeRequest(const std::string& function, const std::string& argument);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "FrameworkFixture.h"
 #include "WinTestSupport.h"
@@ -132,6 +134,23 @@ TEST_F(FlashOsdTest, CallOutsMoveThePhaseAndRunTheStoredHandlerOnlyOnceItIsSet) 
     EXPECT_EQ(OsdPhase, phase);
   }
   EXPECT_EQ(target.runs, 6) << "phases without a movie do nothing";
+  MovieEventHandler = {};
+}
+
+// The call-out runs inside the player library's window procedure: an exception must not unwind through
+// its frames. It is reported from the main loop instead, once the library's call has returned.
+struct ThrowingTarget {
+  void Signal() { throw std::runtime_error("no thread for the fade-out"); }
+};
+
+TEST_F(FlashOsdTest, ACallOutThatFailsThrowsNothingAndIsReportedFromTheMainLoop) {
+  ThrowingTarget target;
+  MovieEventHandler = framework::MakeHandler<ThrowingTarget, &ThrowingTarget::Signal>(target);
+  OsdPhase = 7;
+  EXPECT_NO_THROW(FlashCallCallback(0, 0, 0, 0));
+  EXPECT_TRUE(reports.empty()) << "reported inside the library's call";
+  EXPECT_TRUE(wintest::WaitUntil([&] { return !reports.empty(); }));
+  EXPECT_EQ(reports, std::vector<std::string>{"no thread for the fade-out"});
   MovieEventHandler = {};
 }
 
