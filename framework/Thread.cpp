@@ -53,7 +53,10 @@ void TThread::WaitFor() noexcept {
   }
   // Only the channel's wake-ups are taken from the queue: everything else waits for the message loop,
   // so that deleting a thread runs no other handler of the program inside the delete.
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_POSTMESSAGE) == WAIT_OBJECT_0 + 1) {
+  // Also a wake-up queued before the wait began, or seen by an earlier look at the queue: without
+  // MWMO_INPUTAVAILABLE only messages new since that look would end the wait.
+  while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_POSTMESSAGE, MWMO_INPUTAVAILABLE) ==
+         WAIT_OBJECT_0 + 1) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, wake, wake, PM_REMOVE))
       DispatchMessageW(&msg);

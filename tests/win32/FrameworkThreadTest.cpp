@@ -13,6 +13,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Thread.h"
+#include "framework/UniqueHandle.h"
 
 namespace {
 
@@ -118,6 +119,34 @@ TEST_F(FrameworkThreadTest, OwnerDeletingARunningThreadOnTheMainThreadWaitsAndSe
   thread.reset();
   EXPECT_TRUE(finished.load()) << "the destructor returned before Execute had";
   EXPECT_TRUE(synchronized.load());
+}
+
+TEST_F(FrameworkThreadTest, WaitForSeesAWakeUpQueuedBeforeItBegan) {
+  std::atomic<bool> synchronized{false};
+  auto thread =
+      std::make_unique<TTestThread>([&](TTestThread& self) { synchronized = self.Synchronize([] {}); });
+  thread->Start();
+  // The worker's wake-up is in the queue, and looking at the queue has made it old news to a wait that
+  // only wakes for new messages.
+  // (Waited for without pumping, which would run the task.)
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!(HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) &&
+         std::chrono::steady_clock::now() < deadline)
+    Sleep(1);
+  ASSERT_FALSE(synchronized.load());
+  // A wait that missed the wake-up would deadlock with the worker: a later wake-up breaks it, and its
+  // task says so.
+  std::atomic<bool> rescued{false};
+  framework::UniqueKernelHandle waitOver(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread rescuer([&] {
+    if (WaitForSingleObject(waitOver.Get(), 3000) == WAIT_TIMEOUT)
+      framework::Application().MainThread().Post([&] { rescued = true; });
+  });
+  thread.reset();
+  SetEvent(waitOver.Get());
+  rescuer.join();
+  EXPECT_TRUE(synchronized.load());
+  EXPECT_FALSE(rescued.load()) << "the wait began only with a wake-up queued after it";
 }
 
 TEST_F(FrameworkThreadTest, SynchronizeAfterTheLoopHasEndedReturnsFalseUnrun) {
