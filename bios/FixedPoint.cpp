@@ -142,7 +142,9 @@ std::string FixedPointText(double value, unsigned places) {
   } else if (static_cast<std::size_t>(point) < text.size()) {
     text.insert(static_cast<std::size_t>(point), 1, '.');
   }
-  if (converted.negative)
+  // fcvt flags -0.0 (a zero numerator over a denominator that wrapped negative) as negative, but zero
+  // has no sign. A negative value that merely rounds to zero keeps its "-", which tells it from zero.
+  if (converted.negative && value != 0.0)
     text.insert(0, 1, '-');
   return text;
 }

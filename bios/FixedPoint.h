@@ -18,7 +18,8 @@ struct FcvtDigits {
 FcvtDigits Fcvt(double value, unsigned places);
 
 // The value in fixed-point notation with exactly `places` digits after the point (no point for 0),
-// at least one digit before it, and "-" in front of any negative value, also one that rounds to zero.
+// at least one digit before it, and "-" in front of any negative value, also one that rounds to zero;
+// zero itself, -0.0 included, has no sign.
 std::string FixedPointText(double value, unsigned places);
 
 }  // namespace bios

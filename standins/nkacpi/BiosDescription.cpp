@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "BiosBlocks.h"
 #include "InfoBlock.h"
@@ -25,6 +26,10 @@ class LineError {
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
 }
 
 std::vector<Token> Tokenize(std::string_view line) {
@@ -65,14 +70,13 @@ std::vector<Token> Tokenize(std::string_view line) {
     } else {
       while (at < line.size() && !IsSpace(line[at]) && line[at] != '"')
         ++at;
+      if (at < line.size() && line[at] == '"')
+        throw LineError(Quoted(line.substr(token.offset, at - token.offset)) +
+                        " runs into a string; a string must be preceded by a space");
     }
     token.text = line.substr(token.offset, at - token.offset);
     tokens.push_back(std::move(token));
   }
-}
-
-std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
 }
 
 std::uint32_t ParseInteger(const Token& token, bool allowNegative, const char* what) {
@@ -108,11 +112,25 @@ std::string HexText(std::uint32_t value) {
   return "0x" + text;
 }
 
+std::string_view WithoutLineEnd(std::string_view line) {
+  if (line.ends_with('\n'))
+    line.remove_suffix(1);
+  if (line.ends_with('\r'))
+    line.remove_suffix(1);
+  return line;
+}
+
 class Parser {
  public:
   void Line(std::string_view line, std::size_t lineIndex) {
+    // A comment is free text, not tokens: its quotes need not pair up or stand apart.
+    std::size_t first = 0;
+    while (first < line.size() && IsSpace(line[first]))
+      ++first;
+    if (first < line.size() && line[first] == '#')
+      return;
     std::vector<Token> tokens = Tokenize(line);
-    if (tokens.empty() || (!tokens[0].quoted && tokens[0].text[0] == '#'))
+    if (tokens.empty())
       return;
     if (tokens[0].quoted || (tokens[0].text != "group" && tokens[0].text != "item"))
       throw LineError("expected 'group', 'item' or a # comment, found " + Quoted(tokens[0].text));
@@ -129,9 +147,12 @@ class Parser {
     if (tokens.size() != 2)
       throw LineError("expected 'group <number>'");
     std::uint32_t group = ParseInteger(tokens[1], true, "the group number");
-    if (itemsPerGroup_.count(group))
+    if (!groupLines_.insert(group).second)
       throw LineError("group " + std::to_string(group) + " is declared twice");
-    Declare(group);
+    // The format does not order groups and items: an item before this line has declared the group
+    // already, and the group keeps that place.
+    if (!itemsPerGroup_.count(group))
+      Declare(group);
   }
 
   void Declare(std::uint32_t group) {
@@ -181,38 +202,44 @@ class Parser {
 
   BiosDescription description_;
   std::map<std::uint32_t, std::uint32_t> itemsPerGroup_;
+  std::set<std::uint32_t> groupLines_;
 };
 
 }  // namespace
 
 BiosParseResult ParseBiosDescription(std::string_view text, std::string_view fileName) {
-  BiosDescription lines;
+  // Editors on Windows often save UTF-8 with this mark in front; it is no part of the first line.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  std::string byteOrderMark;
+  if (text.starts_with(kByteOrderMark)) {
+    byteOrderMark = kByteOrderMark;
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  std::vector<std::string> lines;
   for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r')
-      line.remove_suffix(1);
-    lines.lines.emplace_back(line);
+    std::size_t end = std::min(text.find('\n', start), text.size() - 1);
+    lines.emplace_back(text.substr(start, end + 1 - start));
     start = end + 1;
   }
 
   Parser parser;
-  for (std::size_t i = 0; i < lines.lines.size(); ++i) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     try {
-      parser.Line(lines.lines[i], i);
+      parser.Line(WithoutLineEnd(lines[i]), i);
     } catch (const LineError& error) {
       return {std::nullopt, std::string(fileName) + ":" + std::to_string(i + 1) + ": " + error.message};
     }
   }
   BiosDescription description = parser.Take();
-  description.lines = std::move(lines.lines);
+  description.byteOrderMark = std::move(byteOrderMark);
+  description.lines = std::move(lines);
   return {std::move(description), {}};
 }
 
 std::string RenderBiosDescription(const BiosDescription& description) {
-  std::string text;
+  std::string text = description.byteOrderMark;
   for (const std::string& line : description.lines)
-    text.append(line).append("\n");
+    text.append(line);
   return text;
 }
 

@@ -33,6 +33,9 @@ struct BiosItem {
 };
 
 struct BiosDescription {
+  // The file's bytes: any byte-order mark, then each line with the end it was saved with (the last
+  // may have none), so that a rewrite gives back everything but the values written.
+  std::string byteOrderMark;
   std::vector<std::string> lines;
   // In the order they were declared; each group lists its items in file order.
   std::vector<std::uint32_t> groups;

@@ -44,4 +44,10 @@ TEST(FixedPointText, NegativeValuesKeepTheirSignEvenWhenTheyRoundToZero) {
   EXPECT_EQ(FixedPointText(-12.5, 1), "-12.5");
 }
 
+TEST(FixedPointText, ZeroHasNoSign) {
+  // A zero numerator over a denominator that wrapped negative divides to -0.0.
+  EXPECT_EQ(FixedPointText(-0.0, 3), "0.000");
+  EXPECT_EQ(FixedPointText(-0.0, 0), "0");
+}
+
 }  // namespace

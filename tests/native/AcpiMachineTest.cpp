@@ -107,6 +107,19 @@ TEST_F(AcpiMachineTest, WritesReplaceTheFileWholeAndSurviveARestart) {
   EXPECT_EQ(machine_.SetItemValue(0x99999, 1, 3), 0) << "no such item";
 }
 
+TEST_F(AcpiMachineTest, AWriteChangesNoOtherByteOfTheFileAsAnEditorSavedIt) {
+  // Byte-order mark, CRLF line ends and no newline after the last line.
+  const std::string saved =
+      "\xEF\xBB\xBF# levels\r\ngroup 15\r\n"
+      "item 15 1 : 0x80001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\r\nitem 15 0 : 0x70002 0 0 0";
+  WriteFile(saved);
+  ASSERT_EQ(machine_.Initialize(path_), 1) << (problems_.empty() ? "" : problems_[0]);
+  EXPECT_EQ(machine_.SetItemValue(0x70002, 1, 3), 1);
+  EXPECT_EQ(biostest::ReadText(path_),
+            "\xEF\xBB\xBF# levels\r\ngroup 15\r\n"
+            "item 15 1 : 0x80001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\r\nitem 15 1 : 0x70002 0 0 0");
+}
+
 TEST_F(AcpiMachineTest, AWriteThatCannotPersistIsNotReportedAsDone) {
   WriteFile(kDescription);
   machine_.Initialize(path_);

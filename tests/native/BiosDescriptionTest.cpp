@@ -54,6 +54,26 @@ TEST(BiosDescription, RefusesBadLinesNamingFileAndLine) {
   EXPECT_EQ(Refusal("item 15 0 : 7\nitem 16 0 : 7\n"), "bios.txt:2: item id 0x7 is already used on line 1");
 }
 
+TEST(BiosDescription, SkipsTheByteOrderMarkEditorsPutFirst) {
+  auto result = ParseBiosDescription("\xEF\xBB\xBFgroup 15\nitem 15 0 : 1\n", "bios.txt");
+  ASSERT_TRUE(result.description) << result.error;
+  EXPECT_EQ(result.description->groups, (std::vector<std::uint32_t>{15}));
+}
+
+TEST(BiosDescription, AGroupMayBeDeclaredAfterItsItems) {
+  auto result = ParseBiosDescription("item 15 0 : 1\ngroup 15\ngroup 16\n", "bios.txt");
+  ASSERT_TRUE(result.description) << result.error;
+  EXPECT_EQ(result.description->groups, (std::vector<std::uint32_t>{15, 16}));
+  EXPECT_EQ(Refusal("item 15 0 : 1\ngroup 15\ngroup 15\n"), "bios.txt:3: group 15 is declared twice");
+}
+
+TEST(BiosDescription, RefusesANumberGluedToTheStringAfterIt) {
+  EXPECT_EQ(Refusal("item 15 0 : 1 5\"x\"\n"),
+            "bios.txt:1: '5' runs into a string; a string must be preceded by a space");
+  auto comment = ParseBiosDescription("# 5\"x\" or an \"unclosed one\n", "bios.txt");
+  EXPECT_TRUE(comment.description) << "a comment is free text: " << comment.error;
+}
+
 TEST(BiosDescription, RefusesItemsAndGroupsBeyondOneBlock) {
   std::string big = "item 15 0 : 1 \"" + std::string(5000, 'x') + "\"\n";
   EXPECT_EQ(Refusal(big).rfind("bios.txt:1: the item's information block would take ", 0), 0u);
