@@ -2,6 +2,7 @@
 // Director at the end of each showing, and has no business with the level item behind the routing.
 #include "app/Director.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -24,9 +25,12 @@ Director& Director::Instance() {
 
 Director::Director() {
   // An 8-bit path, as the hook library has always been loaded: a folder the system code page cannot
-  // spell leaves the program without its hook, and it runs on.
-  std::string path = framework::Narrow(framework::TApplication::ExeFolder() + TapWatchLibraryFile);
-  if (HMODULE library = LoadLibraryA(path.c_str())) {  // never freed: the hook lives in it
+  // spell leaves the program without its hook, and it runs on. Its look-alike in the code page would
+  // name another folder, whose library must not be taken for ours.
+  std::optional<std::string> path =
+      framework::NarrowExactly(framework::TApplication::ExeFolder() + TapWatchLibraryFile);
+  HMODULE library = path ? LoadLibraryA(path->c_str()) : nullptr;  // never freed: the hook lives in it
+  if (library) {
     Hook =
         reinterpret_cast<TapWatchEntry>(reinterpret_cast<void*>(GetProcAddress(library, TapWatchHookName)));
     Unhook =

@@ -123,11 +123,13 @@ class AnnouncementFixture : public ProgramFixture {
     return ::testing::AssertionFailure() << "showing " << count << " did not end\n" << journal.Text();
   }
 
-  // A copy of the shipped folder without the named files, to start the program from.
-  void UseFolderWithout(std::initializer_list<std::wstring> missing) {
+  // A copy of the shipped folder without the named files, to start the program from; its name begins
+  // with the given one.
+  void UseFolderWithout(std::initializer_list<std::wstring> missing,
+                        const std::wstring& name = L"gs-e2e-folder-") {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    copiedFolder = std::wstring(temp) + L"gs-e2e-folder-" + std::to_wstring(GetCurrentProcessId());
+    copiedFolder = std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId());
     CopyFolder(wintest::DistDir(), copiedFolder, missing);
     programFolder = copiedFolder;
   }

@@ -42,6 +42,26 @@ TEST_F(ShowingRobustnessTest, WithoutTheHookLibraryStartUpCompletesWithoutAMessa
   CloseProgram(mainWindow);
 }
 
+TEST_F(ShowingRobustnessTest, AFolderTheCodePageCannotSpellRunsWithoutTheHookAndLoadsNoLookAlike) {
+  // "ő" is not in code page 1252; its look-alike there is "o". Beside the program's folder stands one
+  // with the look-alike's name and a hook library in it, which the program must not take for its own.
+  UseFolderWithout({}, L"gs-e2e-pr\u0151gram-");
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring lookAlike =
+      std::wstring(temp) + L"gs-e2e-program-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring lookAlikeHook = lookAlike + L"\\TapWatch32.dll";
+  CreateDirectoryW(lookAlike.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(wintest::DistFile(L"TapWatch32.dll").c_str(), lookAlikeHook.c_str(), FALSE));
+  StartAll();
+  HotKey(kCtrlAltA);
+  EXPECT_TRUE(WaitForShowingsToEnd(1));
+  EXPECT_TRUE(journal.Find("hook", "hook").empty()) << "a hook library was loaded from another folder";
+  CloseProgram(mainWindow);
+  DeleteFileW(lookAlikeHook.c_str());
+  RemoveDirectoryW(lookAlike.c_str());
+}
+
 TEST_F(ShowingRobustnessTest, ThirtyShowingsInARowLeaveTheResidentMemoryWhereItStood) {
   StartAll();
   SIZE_T afterSecond = 0;
