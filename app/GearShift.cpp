@@ -8,7 +8,24 @@
 #include "framework/UniqueHandle.h"
 #include "osd/FlashOsd.h"
 
+namespace {
+
+// Libraries loaded by a bare name (the player's) come from the program's folder or the system's, never
+// from the current directory or PATH. Looked up, not imported: older systems lack the call, and run
+// with their own search order.
+void SearchLibrariesOnlyBesideTheProgramAndInTheSystem() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (setDefaultDllDirectories)
+    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  SearchLibrariesOnlyBesideTheProgramAndInTheSystem();
   // Session-local (no namespace prefix): one copy per user session. The handle is held until the
   // process ends; that is what keeps later copies out.
   framework::UniqueKernelHandle instanceMutex(CreateMutexA(nullptr, TRUE, ClientId));

@@ -14,7 +14,17 @@ using ShowingRobustnessTest = AnnouncementFixture;
 
 TEST_F(ShowingRobustnessTest, WithoutThePlayerLibraryTheLevelIsStillSetAndTheOsdGoesAwayOnItsOwn) {
   UseFolderWithout({L"swfhost.dll"});
+  // Nor from the current directory or PATH, which hold a player library here: only the program's
+  // folder and the system's are searched.
+  wchar_t previousDirectory[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previousDirectory);
+  SetCurrentDirectoryW(wintest::DistDir().c_str());
+  wchar_t previousPath[32767];
+  GetEnvironmentVariableW(L"PATH", previousPath, 32767);
+  SetEnvironmentVariableW(L"PATH", (wintest::DistDir() + L";" + previousPath).c_str());
   StartAll();
+  SetCurrentDirectoryW(previousDirectory);
+  SetEnvironmentVariableW(L"PATH", previousPath);
   HotKey(kCtrlAltC);
   ASSERT_FALSE(journal.WaitFor("acpi", "write").empty()) << journal.Text();
   ASSERT_TRUE(wintest::WaitUntil([&] { return OsdVisible(); })) << "the showing never began";
