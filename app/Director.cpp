@@ -1,5 +1,6 @@
-// The Director's life and state. Its routing of codes is in DirectorRouting.cpp: the OSD reaches the
-// Director at the end of each showing, and has no business with the level item behind the routing.
+// The Director's life and state. Its routing of codes is in DirectorRouting.cpp: the OSD and the
+// showings reach the Director only through the handlers it gives them, and have no business with the
+// level item behind the routing.
 #include "app/Director.h"
 
 #include <optional>
@@ -8,7 +9,9 @@
 
 #include "app/TapWatchLibrary.h"
 #include "framework/Application.h"
+#include "framework/Handler.h"
 #include "framework/Text.h"
+#include "osd/FlashOsd.h"
 #include "osd/FlashOsdManipulator.h"
 
 namespace {
@@ -53,6 +56,9 @@ void Director::ReleaseHook() {
 
 void Director::Reset() {
   Busy = false;
+  FlashClass0Manipulator::Instance().OnShowingEnded =
+      framework::MakeHandler<Director, &Director::ClearBusy>(*this);
+  FlashOsdForm->OnOsdTimedOut = framework::MakeHandler<Director, &Director::OsdTimedOut>(*this);
   FlashOsdWindowManipulator::Instance().Prepare();
 }
 

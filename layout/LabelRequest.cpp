@@ -1,6 +1,6 @@
 #include "layout/LabelRequest.h"
 
-#include "osd/FlashOsd.h"
+#include "osd/PlayerRequests.h"
 
 namespace {
 

@@ -1,14 +1,13 @@
 #include "osd/FlashOsd.h"
 
 #include "framework/Application.h"
-#include "app/Director.h"
 #include "framework/Text.h"
-#include "osd/FlashOsdManipulator.h"
 #include "osd/FlashPlayer.h"
 
 TFlashOsdForm* FlashOsdForm = nullptr;
 std::int32_t OsdPhase = 0;
 framework::THandler MovieEventHandler;
+TCallOutRoutes CallOutRoutes;
 
 namespace {
 
@@ -53,17 +52,11 @@ POINT MoviePosition(int screenWidth, int screenHeight, int width, int height) {
   return at;
 }
 
-std::string InvokeRequest(const std::string& function, const std::string& argument) {
-  return "<invoke name=\"" + function + "\" returntype=\"xml\"><arguments><string>" + argument +
-         "</string></arguments></invoke>";
-}
-
 TFlashOsdForm::TFlashOsdForm()
     : TForm(L"TFlashOsdForm", FlashOsdFormDescription),
       Background(*this, {.Left = 0, .Top = 0, .Width = 105, .Height = 105}),
       OsdTimer(OsdTimerInterval, false) {
   OsdTimer.OnTimer = [this](framework::TObject* sender) { OnOsdTimer(sender); };
-  OnDestroy = [](framework::TObject*) { FlashClass0Manipulator::Instance().StopDeadline(); };
   // The window exists, hidden, from start-up on: the movies are placed relative to it.
   Handle();
 }
@@ -204,7 +197,7 @@ int TFlashOsdForm::FindSlot(const std::string& name) const {
 
 void TFlashOsdForm::OnOsdTimer(framework::TObject*) {
   OsdTimer.SetEnabled(false);
-  Director::Instance().OsdTimedOut();
+  OnOsdTimedOut.Run();
 }
 
 namespace {
@@ -212,15 +205,18 @@ namespace {
 void MoveToTheNextStep() {
   switch (static_cast<std::uint32_t>(OsdPhase)) {
     case 0:
-      FlashClass0Manipulator::Instance().OnMovieSignal(0);
+      if (CallOutRoutes.MovieSignal)
+        CallOutRoutes.MovieSignal(0);
       OsdPhase = 7;
       break;
     case 1:
-      FlashClass0Manipulator::Instance().OnMovieSignal(1);
+      if (CallOutRoutes.MovieSignal)
+        CallOutRoutes.MovieSignal(1);
       OsdPhase = 8;
       break;
     case 4:
-      FlashClass2Manipulator::Instance().StartOsdTimer();
+      if (CallOutRoutes.StartOsdTimer)
+        CallOutRoutes.StartOsdTimer();
       break;
     case 2:
     case 3:

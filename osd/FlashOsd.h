@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "framework/Form.h"
@@ -12,6 +13,7 @@
 #include "framework/Image.h"
 #include "framework/Timer.h"
 #include "framework/UniqueHandle.h"
+#include "osd/PlayerRequests.h"
 #include "osd/TransFlash.h"
 
 // One movie slot of the OSD.
@@ -63,6 +65,9 @@ class TFlashOsdForm : public framework::TForm {
   int FindSlot(const std::string& name) const;
   void OnOsdTimer(framework::TObject* sender);
 
+  // Told when the one-shot timer has run out; set by whoever runs the showings.
+  framework::THandler OnOsdTimedOut;
+
  protected:
   void CreateParams(framework::TCreateParams& params) override;
 
@@ -79,10 +84,16 @@ extern TFlashOsdForm* FlashOsdForm;
 extern std::int32_t OsdPhase;
 extern framework::THandler MovieEventHandler;
 
+// Where the call-outs lead, set when the showings are readied; until then a call-out that needs one
+// does nothing. MovieSignal takes the first call-out of the movie of slot 0 or 1, with the slot;
+// StartOsdTimer every call-out of the movie of slot 4.
+struct TCallOutRoutes {
+  std::function<void(std::int32_t slot)> MovieSignal;
+  std::function<void()> StartOsdTimer;
+};
+extern TCallOutRoutes CallOutRoutes;
+
 // The one call-out callback of every player window: moves the OSD to its next step by OsdPhase. It
 // runs inside the player library's window procedure, so it throws nothing: a failure is reported from
 // the main loop once the library's call has returned.
 void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) noexcept;
-
-// The requests the movies understand, as the player's external-interface invoke texts.
-std::string InvokeRequest(const std::string& function, const std::string& argument);

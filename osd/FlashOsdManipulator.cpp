@@ -1,6 +1,5 @@
 #include "osd/FlashOsdManipulator.h"
 
-#include "app/Director.h"
 #include "layout/Layout.h"
 #include "osd/FlashOsd.h"
 
@@ -10,8 +9,17 @@ FlashOsdWindowManipulator& FlashOsdWindowManipulator::Instance() {
 }
 
 void FlashOsdWindowManipulator::Prepare() {
+  ConnectCallOuts();
   FlashOsdForm->Hide();
   FlashOsdLayout::Instance().LoadBackground();
+}
+
+void FlashOsdWindowManipulator::ConnectCallOuts() {
+  CallOutRoutes.MovieSignal = [](std::int32_t slot) {
+    FlashClass0Manipulator::Instance().OnMovieSignal(slot);
+  };
+  CallOutRoutes.StartOsdTimer = [] { FlashClass2Manipulator::Instance().StartOsdTimer(); };
+  FlashOsdForm->OnDestroy = [](framework::TObject*) { FlashClass0Manipulator::Instance().StopDeadline(); };
 }
 
 void FlashOsdWindowManipulator::FitToScreen() {
@@ -58,7 +66,7 @@ void FlashClass0Manipulator::EndShowing() {
   // Nothing is on the screen after this: a later Show starts the deadline again.
   deadline_.SetEnabled(false);
   FlashOsdLayout::Instance().HideOsd();
-  Director::Instance().ClearBusy();
+  OnShowingEnded.Run();
 }
 
 void FlashClass0Manipulator::StopDeadline() {

@@ -18,7 +18,11 @@ inline constexpr UINT ShowingDeadline = 10000;  // milliseconds
 class FlashOsdWindowManipulator {
  public:
   static FlashOsdWindowManipulator& Instance();
+  // At start-up: the call-outs connected, the OSD hidden and its backdrop loaded.
   void Prepare();
+  // Leads the players' call-outs to the showings' manipulators, and stops a showing's deadline with the
+  // OSD form that it would hide.
+  void ConnectCallOuts();
   void FitToScreen();
 
  private:
@@ -43,6 +47,8 @@ class FlashClass0Manipulator {
   std::int32_t A = 0;  // the last Show's two numbers, kept as given
   std::int32_t B = 0;
   std::int32_t Shown = 0;
+  // Told at the end of every showing, once the OSD is hidden; set by whoever runs the showings.
+  framework::THandler OnShowingEnded;
 
  private:
   FlashClass0Manipulator();

@@ -12,6 +12,7 @@
 #include "framework/Handler.h"
 #include "framework/UniqueHandle.h"
 #include "osd/FlashOsd.h"
+#include "osd/FlashOsdManipulator.h"
 #include "osd/FlashPlayer.h"
 #include "osd/TransFlash.h"
 
@@ -157,6 +158,7 @@ TEST_F(FlashOsdTest, ACallOutThatFailsThrowsNothingAndIsReportedFromTheMainLoop)
 TEST_F(FlashOsdTest, CallOutOfTheSlotFourMovieStartsTheOsdTimerAndItsTickStopsIt) {
   TFlashOsdForm form;
   FlashOsdForm = &form;
+  FlashOsdWindowManipulator::Instance().ConnectCallOuts();
   form.SelectMovie(4);
   FlashCallCallback(0, 0, 0, 0);
   EXPECT_EQ(OsdPhase, 4);
