@@ -5,6 +5,8 @@
 #include "app/Main.h"
 #include "bios/MessageBox.h"
 #include "framework/Application.h"
+#include "framework/MessageBox.h"
+#include "framework/Text.h"
 #include "framework/UniqueHandle.h"
 #include "osd/FlashOsd.h"
 
@@ -33,8 +35,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
 
   // The BIOS item messages are the user's to see: a modal box without owner, OK only.
-  bios::ReplaceMessageBox(
-      [](const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); });
+  bios::ReplaceMessageBox([](const char* text, const char* caption) {
+    framework::ShowMessageBox(framework::Widen(text), framework::Widen(caption));
+  });
 
   auto& application = framework::Application();
   try {

@@ -4,6 +4,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/MessageBox.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -133,7 +134,7 @@ void TApplication::ShowException(const std::string& message) noexcept {
   } catch (...) {
     // The replacement failed: fall back to the message box rather than lose the report.
   }
-  MessageBoxW(nullptr, Widen(message).c_str(), Title.c_str(), MB_OK | MB_ICONSTOP);
+  ShowMessageBox(Widen(message), Title, MB_ICONSTOP);
 }
 
 void TApplication::DestroyForms() noexcept {

@@ -1,14 +1,16 @@
 #include "framework/MessageBox.h"
 
-#include <windows.h>
-
 #include "framework/Application.h"
 #include "framework/Text.h"
 
 namespace framework {
 
+void ShowMessageBox(const std::wstring& text, const std::wstring& caption, UINT icon) {
+  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+}
+
 void ShowMessage(const std::string& text) {
-  MessageBoxW(nullptr, Widen(text).c_str(), Application().Title.c_str(), MB_OK);
+  ShowMessageBox(Widen(text), Application().Title);
 }
 
 }  // namespace framework

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/GdiPlusApi.h"
+#include "framework/MessageBox.h"
 
 namespace {
 
@@ -52,5 +53,5 @@ void LoadImageIntoBitmap(const std::wstring& path, framework::TBitmap& target) {
   if (target.Width() > 0 && target.Height() > 0)
     return;
   std::wstring message = L"Can not load image " + path;
-  MessageBoxW(nullptr, message.c_str(), L"LoadImage", MB_OK);
+  framework::ShowMessageBox(message, L"LoadImage");
 }
