@@ -6,14 +6,14 @@
 #include <atomic>
 #include <cstdint>
 
-inline constexpr std::uint32_t LevelChangeNotification = 0xA0060000;
-inline constexpr UINT CompanionMessage = WM_USER + 1005;  // 0x7ED
-inline constexpr WPARAM CompanionWParam = 99;
-inline constexpr LPARAM CompanionLParam = 99;
+#include "contract/ProcessContract.h"
+
+inline constexpr std::uint32_t LevelChangeNotification = contract::LevelChangeNotification;
+inline constexpr UINT CompanionMessage = contract::CompanionMessage;
+inline constexpr WPARAM CompanionWParam = contract::CompanionWParam;
+inline constexpr LPARAM CompanionLParam = contract::CompanionLParam;
 // The companion is another program: it is given this long to answer before the program goes on.
 inline constexpr UINT CompanionReplyTimeout = 5000;  // milliseconds
-inline constexpr wchar_t HotKeyRegistryKey[] = L"SOFTWARE\\NORVIK\\TUNEDECK_II\\Gear Shift";
-inline constexpr std::array<std::uint32_t, 3> DefaultHotKeyCodes{0x5000041, 0x5000042, 0x5000043};
 
 // Turns hot-key codes and service notifications into a level switch and its announcement, and owns
 // the keyboard hook library. One per process, never destroyed.

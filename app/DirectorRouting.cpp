@@ -36,23 +36,23 @@ void Director::OnNotify(std::uint32_t code, bool& handled) {
 }
 
 std::array<std::uint32_t, 3> HotKeyCodes() {
-  std::array<std::uint32_t, 3> codes = DefaultHotKeyCodes;
+  std::array<std::uint32_t, 3> codes = contract::DefaultHotKeyCodes;
   // Read only, and in the 32-bit program's view on every build: a standard user may read the key but
   // not open it for writing, and the suite keeps it in that view.
   framework::TRegistry registry(KEY_READ | KEY_WOW64_32KEY);
   registry.RootKey = HKEY_LOCAL_MACHINE;
-  if (!registry.OpenKey(HotKeyRegistryKey))
+  if (!registry.OpenKey(contract::HotKeyRegistryKey))
     return codes;
-  const wchar_t* names[] = {L"1", L"2", L"3"};
   for (std::size_t level = 0; level < codes.size(); ++level) {
-    if (registry.ValueExists(names[level]))
-      codes[level] = static_cast<std::uint32_t>(registry.ReadInteger(names[level]));
+    const wchar_t* name = contract::HotKeyValueNames[level];
+    if (registry.ValueExists(name))
+      codes[level] = static_cast<std::uint32_t>(registry.ReadInteger(name));
   }
   return codes;
 }
 
 void NotifyCompanionWindow() {
-  HWND companion = FindWindowA("TfrmGearMain", "GearMain");
+  HWND companion = FindWindowW(contract::CompanionClass, contract::CompanionCaption);
   if (!companion)
     return;
   // Sent and waited for, but a companion that has stopped answering does not hang the program.

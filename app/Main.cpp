@@ -17,7 +17,7 @@ const GdiplusStartupInput GdiplusInput{1, nullptr, FALSE, FALSE};
 ULONG_PTR GdiplusToken = 0;
 
 const framework::TFormDescription MainFormDescription{
-    .Caption = L"GearShift",
+    .Caption = contract::MainFormCaption,
     .Left = 0,
     .Top = 0,
     .ClientWidth = 418,
@@ -34,7 +34,7 @@ const framework::TButtonDescription HotKeyButtonDescription{
 }  // namespace
 
 TMainForm::TMainForm()
-    : TForm(L"TMainForm", MainFormDescription),
+    : TForm(contract::MainFormClass, MainFormDescription),
       RegisterTimer(RegisterRetryInterval, false),
       HotKeyButton(*this, HotKeyButtonDescription) {
   RegisterTimer.OnTimer = [this](framework::TObject* sender) { OnRegisterTimer(sender); };

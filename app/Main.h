@@ -7,17 +7,19 @@
 #include <string>
 
 #include "bios/BiosItem.h"
+#include "contract/ProcessContract.h"
 #include "framework/Button.h"
 #include "framework/Form.h"
 #include "framework/Timer.h"
 
-// The window messages the outside world sends to the main form. Each carries the tag 0x55 in wParam.
-inline constexpr UINT CloseRequestMessage = WM_USER;       // from another program of the suite
-inline constexpr UINT ServiceNotifyMessage = WM_USER + 8;  // from the system service
-inline constexpr UINT HotKeyMessage = WM_USER + 103;       // from the keyboard hook library
-inline constexpr WPARAM MessageTag = 0x55;
-inline constexpr UINT RegisterRetryInterval = 2500;          // milliseconds
-inline constexpr LPARAM FirstDefaultHotKeyCode = 0x5000041;  // Ctrl+Alt+A
+// The window messages the outside world sends to the main form. Each carries the tag in wParam.
+inline constexpr UINT CloseRequestMessage =
+    contract::CloseRequestMessage;  // from another program of the suite
+inline constexpr UINT ServiceNotifyMessage = contract::ServiceNotifyMessage;  // from the system service
+inline constexpr UINT HotKeyMessage = contract::HotKeyMessage;  // from the keyboard hook library
+inline constexpr WPARAM MessageTag = contract::MessageTag;
+inline constexpr UINT RegisterRetryInterval = 2500;                                // milliseconds
+inline constexpr LPARAM FirstDefaultHotKeyCode = contract::DefaultHotKeyCodes[0];  // Ctrl+Alt+A
 // The level is the value index of the first item of this BIOS group whose number within it is 1.
 inline constexpr std::uint32_t LevelGroup = 0x0F;
 inline constexpr std::uint32_t LevelItemNumber = 0x0001;

@@ -19,15 +19,16 @@
 #include <string>
 #include <utility>
 
+#include "contract/ProcessContract.h"
 #include "framework/GdiPlusApi.h"
 #include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
 
 namespace {
 
-constexpr UINT CloseRequestMessage = WM_USER;
-constexpr UINT HotKeyMessage = WM_USER + 103;
-constexpr WPARAM MessageTag = 0x55;
+constexpr UINT CloseRequestMessage = contract::CloseRequestMessage;
+constexpr UINT HotKeyMessage = contract::HotKeyMessage;
+constexpr WPARAM MessageTag = contract::MessageTag;
 constexpr int PopupWidth = 400;
 constexpr int PopupHeight = 650;
 constexpr UINT HoldMs = 2000;  // from the end of the intro to the start of the outro

@@ -30,12 +30,13 @@
 #include <vector>
 
 #include "cmdline/NumberArgument.h"
+#include "contract/ProcessContract.h"
 #include "framework/UniqueHandle.h"
 
 namespace {
 
-constexpr UINT HotKeyMessage = WM_USER + 103;
-constexpr WPARAM MessageTag = 0x55;
+constexpr UINT HotKeyMessage = contract::HotKeyMessage;
+constexpr WPARAM MessageTag = contract::MessageTag;
 using framework::UniqueKernelHandle;
 
 double JournalMilliseconds() {

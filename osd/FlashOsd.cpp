@@ -1,5 +1,6 @@
 #include "osd/FlashOsd.h"
 
+#include "contract/ProcessContract.h"
 #include "framework/Application.h"
 #include "framework/Text.h"
 #include "osd/FlashPlayer.h"
@@ -12,7 +13,7 @@ TCallOutRoutes CallOutRoutes;
 namespace {
 
 const framework::TFormDescription FlashOsdFormDescription{
-    .Caption = L"FlashOsdForm",
+    .Caption = contract::OsdFormCaption,
     .Left = 0,
     .Top = 0,
     .ClientWidth = 434,
@@ -53,7 +54,7 @@ POINT MoviePosition(int screenWidth, int screenHeight, int width, int height) {
 }
 
 TFlashOsdForm::TFlashOsdForm()
-    : TForm(L"TFlashOsdForm", FlashOsdFormDescription),
+    : TForm(contract::OsdFormClass, FlashOsdFormDescription),
       Background(*this, {.Left = 0, .Top = 0, .Width = 105, .Height = 105}),
       OsdTimer(OsdTimerInterval, false) {
   OsdTimer.OnTimer = [this](framework::TObject* sender) { OnOsdTimer(sender); };

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "contract/ProcessContract.h"
+
 namespace norvikservice {
 
 // An ordinary hidden top-level window: other processes find it with FindWindow, which cannot see
@@ -24,8 +26,8 @@ inline constexpr wchar_t kSingleInstanceMutex[] = L"NkSysSvrSingleInstance";
 enum class Request : ULONG_PTR { Register = 1, Unregister = 2, Notify = 3, Stop = 4 };
 
 // How registered windows receive notifications.
-inline constexpr UINT kNotifyMessage = 0x408;
-inline constexpr WPARAM kNotifyTag = 0x55;
-inline constexpr std::uint32_t kPowerSourceChanged = 0xa0060000;
+inline constexpr UINT kNotifyMessage = contract::ServiceNotifyMessage;
+inline constexpr WPARAM kNotifyTag = contract::MessageTag;
+inline constexpr std::uint32_t kPowerSourceChanged = contract::LevelChangeNotification;
 
 }  // namespace norvikservice

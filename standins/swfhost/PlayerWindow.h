@@ -9,12 +9,13 @@
 #include "MovieDescription.h"
 #include "Rendering.h"
 #include "Timeline.h"
+#include "contract/ProcessContract.h"
 #include "framework/UniqueHandle.h"
 #include "osd/FlashPlayerLibrary.h"
 
 namespace swfhost {
 
-inline constexpr wchar_t kPlayerWindowClass[] = L"SwfHostPlayer";
+inline constexpr const wchar_t* kPlayerWindowClass = contract::PlayerWindowClass;
 
 // One movie in a popup owned by the program's window. Every entry reaches the player through its window
 // (SendMessage), so whichever thread calls, the movie runs and calls out on the thread that created it.

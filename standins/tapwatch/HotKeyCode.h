@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "contract/ProcessContract.h"
+
 // How TapWatch32.dll names a key combination in 32 bits: the held modifiers in the top byte, the
 // virtual key of the one other key in the low bits. The program only compares codes for equality, so
 // this packing is the library's own; the registry's codes are written in it.
@@ -44,8 +46,9 @@ std::uint32_t SidelessKey(std::uint32_t key);
 // itself a modifier, not 0 and not beyond 0xFE. Any other code can never be delivered.
 bool IsPressable(std::uint32_t code);
 
-// The codes of levels 0, 1 and 2 when the registry holds none: Ctrl+Alt+A, Ctrl+Alt+B, Ctrl+Alt+C.
-inline constexpr std::array<std::uint32_t, 3> DefaultCodes{0x5000041, 0x5000042, 0x5000043};
+// The codes of levels 0, 1 and 2 when the registry holds none (Ctrl+Alt+A, Ctrl+Alt+B, Ctrl+Alt+C): the
+// program's own defaults.
+inline constexpr std::array<std::uint32_t, 3> DefaultCodes = contract::DefaultHotKeyCodes;
 
 // The codes to watch, from the registry's values "1" to "3": each value that is there and a 32-bit
 // number replaces its level's default. A value of another kind keeps the default, so that its key

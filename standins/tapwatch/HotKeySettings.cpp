@@ -4,13 +4,9 @@
 #include <string>
 
 #include "HotKeyCode.h"
-#include "app/Director.h"
+#include "contract/ProcessContract.h"
 
 namespace tapwatch {
-
-// The library reads what the program reads: the same key and the same defaults.
-static_assert(DefaultHotKeyCodes == DefaultCodes);
-
 namespace {
 
 // Every open names the 32-bit view, which is the program's on every build.
@@ -28,10 +24,10 @@ std::array<std::uint32_t, 3> HotKeySettings::Read() {
   Watch();
   std::array<std::optional<std::uint32_t>, 3> values;
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, HotKeyRegistryKey, 0, KEY_QUERY_VALUE | kView, &opened) ==
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, contract::HotKeyRegistryKey, 0, KEY_QUERY_VALUE | kView, &opened) ==
       ERROR_SUCCESS) {
     framework::UniqueRegistryKey key(opened);
-    const wchar_t* names[] = {L"1", L"2", L"3"};
+    const auto& names = contract::HotKeyValueNames;
     for (std::size_t level = 0; level < values.size(); ++level) {
       DWORD type = REG_NONE, value = 0, size = sizeof value;
       // A longer value (a string, say) does not fit and is refused here like any other kind.
@@ -58,7 +54,7 @@ void HotKeySettings::Watch() {
   // The key's parent, watched with its subtree, sees the key's values change and the key itself come and
   // go. While the parent is missing too, the nearest ancestor that exists is watched for keys appearing
   // below it; its values are not the program's business.
-  const std::wstring key = HotKeyRegistryKey;
+  const std::wstring key = contract::HotKeyRegistryKey;
   const std::wstring parent = ParentOf(key);
   for (std::wstring path = parent; !path.empty(); path = ParentOf(path)) {
     HKEY opened = nullptr;

@@ -15,9 +15,9 @@
 
 namespace e2e {
 
-inline constexpr wchar_t kHotKeyKey[] = L"SOFTWARE\\NORVIK\\TUNEDECK_II\\Gear Shift";
+inline constexpr const wchar_t* kHotKeyKey = contract::HotKeyRegistryKey;
 inline constexpr DWORD kCtrlAltA = 0x5000041, kCtrlAltB = 0x5000042, kCtrlAltC = 0x5000043;
-inline constexpr DWORD kLevelChange = 0xA0060000;
+inline constexpr DWORD kLevelChange = contract::LevelChangeNotification;
 
 inline std::string Hex32(DWORD value) {
   return journal::Hex(value);
@@ -47,8 +47,9 @@ class AnnouncementFixture : public ProgramFixture {
   void StartAll() {
     StartService();
     companion = std::make_unique<wintest::ChildProcess>(wintest::DistCommand(L"gearmain.exe"));
-    ASSERT_TRUE(wintest::WaitUntil([] { return FindWindowW(L"TfrmGearMain", L"GearMain") != nullptr; }))
-        << "the configuration window did not come up";
+    ASSERT_TRUE(wintest::WaitUntil([] {
+      return FindWindowW(contract::CompanionClass, contract::CompanionCaption) != nullptr;
+    })) << "the configuration window did not come up";
     mainWindow = StartProgram();
     ASSERT_NE(mainWindow, nullptr);
     ASSERT_FALSE(journal.WaitFor("svc", "register").empty()) << journal.Text();
@@ -79,10 +80,10 @@ class AnnouncementFixture : public ProgramFixture {
   static void RemoveHotKeyKey() { RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kHotKeyKey, KEY_WOW64_32KEY, 0); }
 
   HWND OsdWindow() const {
-    auto found = WindowsOf(program->Id(), L"TFlashOsdForm", L"FlashOsdForm");
+    auto found = WindowsOf(program->Id(), contract::OsdFormClass, contract::OsdFormCaption);
     return found.empty() ? nullptr : found.front();
   }
-  std::vector<HWND> Players() const { return WindowsOf(program->Id(), L"SwfHostPlayer"); }
+  std::vector<HWND> Players() const { return WindowsOf(program->Id(), contract::PlayerWindowClass); }
   // Whether, in the desktop's stacking order, a visible player comes before the OSD window that holds
   // the backdrop; a movie behind the backdrop is not seen at all.
   bool MovieInFrontOfBackdrop() const {

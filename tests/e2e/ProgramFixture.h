@@ -11,11 +11,13 @@
 #include "ChildProcess.h"
 #include "TestJournal.h"
 #include "WindowSearch.h"
+#include "contract/ProcessContract.h"
 #include "journal/Journal.h"
 
 namespace e2e {
 
-inline constexpr UINT kCloseRequest = 0x400, kServiceNotify = 0x408, kHotKey = 0x467;
+inline constexpr UINT kCloseRequest = contract::CloseRequestMessage,
+                      kServiceNotify = contract::ServiceNotifyMessage, kHotKey = contract::HotKeyMessage;
 
 inline std::string HexOf(HWND window) {
   return journal::Hex(reinterpret_cast<uintptr_t>(window));
@@ -55,7 +57,7 @@ class ProgramFixture : public ::testing::Test {
                                                  : L"\"" + programFolder + L"\\GearShift.exe\"";
     program = std::make_unique<wintest::ChildProcess>(command);
     EXPECT_TRUE(program->Started()) << "GearShift.exe did not start, error " << program->StartError();
-    HWND window = WaitForWindow(program->Id(), L"TMainForm", L"GearShift");
+    HWND window = WaitForWindow(program->Id(), contract::MainFormClass, contract::MainFormCaption);
     EXPECT_NE(window, nullptr) << "no main form appeared\n" << journal.Text();
     return window;
   }
@@ -67,7 +69,7 @@ class ProgramFixture : public ::testing::Test {
 
   // Closes the program the way the suite does and checks that it ends cleanly.
   void CloseProgram(HWND window) {
-    PostMessageW(window, kCloseRequest, 0x55, 0);
+    PostMessageW(window, kCloseRequest, contract::MessageTag, 0);
     EXPECT_EQ(program->WaitForExit(), 0u) << "the program did not end cleanly on the close request";
   }
 

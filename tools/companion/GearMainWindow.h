@@ -2,15 +2,16 @@
 
 #include <windows.h>
 
+#include "contract/ProcessContract.h"
 #include "framework/UniqueHandle.h"
 #include "framework/WindowHost.h"
 
 namespace companion {
 
 // What the resident program looks for (FindWindowA) and what it sends after each announcement.
-inline constexpr wchar_t kWindowClass[] = L"TfrmGearMain";
-inline constexpr wchar_t kWindowCaption[] = L"GearMain";
-inline constexpr UINT kAnnouncementMessage = 0x7ED;
+inline constexpr const wchar_t* kWindowClass = contract::CompanionClass;
+inline constexpr const wchar_t* kWindowCaption = contract::CompanionCaption;
+inline constexpr UINT kAnnouncementMessage = contract::CompanionMessage;
 
 // The configuration window of the suite, reduced to what the resident program talks to: a hidden
 // top-level window that journals the announcement message. Closing it ends the message loop.

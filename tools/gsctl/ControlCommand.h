@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "contract/ProcessContract.h"
+
 namespace gsctl {
 
 // The window messages the main form understands, all tagged with this wParam.
-inline constexpr std::uint32_t kTag = 0x55;
-inline constexpr std::uint32_t kCloseRequestMessage = 0x400;
-inline constexpr std::uint32_t kNotifyMessage = 0x408;
-inline constexpr std::uint32_t kHotKeyMessage = 0x467;
+inline constexpr std::uint32_t kTag = contract::MessageTag;
+inline constexpr std::uint32_t kCloseRequestMessage = contract::CloseRequestMessage;
+inline constexpr std::uint32_t kNotifyMessage = contract::ServiceNotifyMessage;
+inline constexpr std::uint32_t kHotKeyMessage = contract::HotKeyMessage;
 
 struct PostedMessage {
   std::uint32_t message = 0;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "contract/ProcessContract.h"
 #include "journal/Journal.h"
 
 namespace gsctl {
@@ -33,11 +34,12 @@ BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) {
   if (owner != survey.processId)
     return TRUE;
   std::wstring windowClass = ClassOf(window);
-  if (windowClass == L"SwfHostPlayer") {
+  if (windowClass == contract::PlayerWindowClass) {
     ++survey.totalPlayers;
     if (IsWindowVisible(window))
       ++survey.visiblePlayers;
-  } else if (windowClass == L"TFlashOsdForm" && !survey.osd && CaptionOf(window) == L"FlashOsdForm") {
+  } else if (windowClass == contract::OsdFormClass && !survey.osd &&
+             CaptionOf(window) == contract::OsdFormCaption) {
     survey.osd = window;
   }
   return TRUE;
@@ -46,7 +48,7 @@ BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) {
 }  // namespace
 
 HWND FindMainForm() {
-  return FindWindowW(L"TMainForm", L"GearShift");
+  return FindWindowW(contract::MainFormClass, contract::MainFormCaption);
 }
 
 StatusReport SurveyProgramWindows(HWND mainForm) {
