@@ -9,15 +9,6 @@
 namespace journal {
 namespace {
 
-double MillisecondsNow() {
-  LARGE_INTEGER frequency{}, counter{};
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  if (frequency.QuadPart == 0)
-    return 0.0;
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 std::wstring JournalPath() {
   DWORD needed = GetEnvironmentVariableW(L"GEARSHIFT_JOURNAL", nullptr, 0);
   if (needed == 0)
@@ -33,7 +24,7 @@ std::wstring JournalPath() {
 class AppendLock {
  public:
   AppendLock() {
-    static framework::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, L"GearShiftJournalAppend"));
+    static framework::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, AppendLockName));
     mutex_ = mutex.Get();
     // A writer that died while holding it hands it over as abandoned, which still grants ownership;
     // the time limit only keeps a wedged writer from freezing the component that journals.
@@ -53,6 +44,15 @@ class AppendLock {
 
 }  // namespace
 
+double Now() {
+  LARGE_INTEGER frequency{}, counter{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  if (frequency.QuadPart == 0)
+    return 0.0;
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
 std::string Hex(unsigned long long value) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%llx", value);
@@ -60,12 +60,16 @@ std::string Hex(unsigned long long value) {
 }
 
 void Write(std::string_view component, std::string_view event) {
+  WriteAt(Now(), component, event);
+}
+
+void WriteAt(double milliseconds, std::string_view component, std::string_view event) {
   std::wstring path = JournalPath();
   if (path.empty())
     return;
 
   char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%.3f ", MillisecondsNow());
+  std::snprintf(stamp, sizeof stamp, "%.3f ", milliseconds);
   std::string line = stamp;
   line.append(component).append(" ").append(event).append("\n");
 

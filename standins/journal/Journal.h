@@ -10,7 +10,17 @@ namespace journal {
 // never interleave. Without the variable this does nothing: the journal exists for tests and demos.
 void Write(std::string_view component, std::string_view event);
 
+// The same for an event that happened earlier, at Now()'s reading then: a component that must not wait
+// for the file hands its lines to another thread, and they keep the time of their events.
+void WriteAt(double milliseconds, std::string_view component, std::string_view event);
+
+// The journal's clock, in the milliseconds a line carries.
+double Now();
+
 // The journal's hex style for handles, ids and codes: lower case with a 0x prefix.
 std::string Hex(unsigned long long value);
+
+// The named mutex every writer of every process holds around its append.
+inline constexpr wchar_t AppendLockName[] = L"GearShiftJournalAppend";
 
 }  // namespace journal

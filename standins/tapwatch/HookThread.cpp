@@ -12,6 +12,7 @@
 
 #include "HookWatchdog.h"
 #include "HotKeySettings.h"
+#include "JournalWriter.h"
 #include "PressTracker.h"
 #include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
@@ -74,10 +75,10 @@ std::uint32_t ModifiersHeldNow() {
 }
 
 // The whole of one hooked life, on the hook thread: its window, the hook, the raw-input watch on it and
-// the registry watch, from Start to the destructor.
+// the registry watch, from Start to the destructor. Its journal lines go to the writer it is given.
 class HookThread {
  public:
-  explicit HookThread(HANDLE stop) : stop_(stop), module_(ThisModule()) {}
+  HookThread(HANDLE stop, JournalWriter& journal) : stop_(stop), module_(ThisModule()), journal_(journal) {}
   HookThread(const HookThread&) = delete;
   HookThread& operator=(const HookThread&) = delete;
   ~HookThread();
@@ -106,6 +107,7 @@ class HookThread {
 
   HANDLE stop_;
   HMODULE module_;
+  JournalWriter& journal_;
   framework::UniqueWindow window_;
   UniqueHook hook_;
   bool classRegistered_ = false;
@@ -144,7 +146,7 @@ bool HookThread::Start() {
     Complain(L"cannot install the keyboard hook" + ErrorText(GetLastError()) + L"; no hot keys");
     return false;
   }
-  journal::Write("hook", "hook");
+  journal_.Write("hook");
 
   // After the hook, so that no key pressed between the two looks like one the hook missed. Raw input is
   // registered per process; the program itself takes none.
@@ -163,7 +165,7 @@ bool HookThread::Start() {
 HookThread::~HookThread() {
   if (hook_) {
     hook_.Reset();
-    journal::Write("hook", "unhook");
+    journal_.Write("unhook");
   }
   active_ = nullptr;
   if (rawInput_) {
@@ -233,7 +235,7 @@ void HookThread::Reinstall(const wchar_t* why) {
     watchdog_.Forget();
     return;
   }
-  journal::Write("hook", "rehook");
+  journal_.Write("rehook");
 }
 
 LRESULT CALLBACK HookThread::KeyboardProcedure(int code, WPARAM wParam, LPARAM lParam) noexcept {
@@ -321,14 +323,18 @@ void HookThread::Deliver(std::uint32_t code, bool mask) {
     keystroke[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, keystroke, sizeof(INPUT));
   }
+  std::string hex = journal::Hex(code);
   HWND target = FindWindowW(kMainFormClass, kMainFormCaption);
-  if (target && PostMessageW(target, kHotKeyMessage, kHotKeyTag, static_cast<LPARAM>(code)))
-    journal::Write("hook", "deliver " + journal::Hex(code));
-  else {
-    std::string hex = journal::Hex(code);
-    Complain(L"hot key " + std::wstring(hex.begin(), hex.end()) +
-             L" pressed, but GearShift's main window cannot be reached" + ErrorText(GetLastError()));
+  if (target) {
+    // Stamped and queued before the post: whatever the program does with the code is journalled later
+    // than this, so the journal's times put the cause before its effects. A post that fails after it
+    // (the window went meanwhile) is told to the debugger below.
+    journal_.Write("deliver " + hex);
+    if (PostMessageW(target, kHotKeyMessage, kHotKeyTag, static_cast<LPARAM>(code)))
+      return;
   }
+  Complain(L"hot key " + std::wstring(hex.begin(), hex.end()) +
+           L" pressed, but GearShift's main window cannot be reached" + ErrorText(GetLastError()));
 }
 
 // What the thread needs to start; shared, so that a caller that stops waiting leaves nothing dangling.
@@ -341,7 +347,10 @@ struct StartState {
 
 void RunHookThread(const std::shared_ptr<StartState>& state) noexcept {
   try {
-    HookThread thread(state->stop);
+    // Outlives the hook, whose last line is its unhook: the writer is drained and joined here, on the
+    // way out of the thread, before the thread lets go of the library.
+    JournalWriter journal;
+    HookThread thread(state->stop, journal);
     state->hooked = thread.Start();
     SetEvent(state->ready.Get());
     if (state->hooked)
