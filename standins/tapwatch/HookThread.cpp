@@ -14,6 +14,7 @@
 #include "HotKeySettings.h"
 #include "JournalWriter.h"
 #include "PressTracker.h"
+#include "contract/ProcessContract.h"
 #include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
 
@@ -21,10 +22,10 @@ namespace tapwatch {
 namespace {
 
 // Where a press goes: the program's hidden main form.
-constexpr wchar_t kMainFormClass[] = L"TMainForm";
-constexpr wchar_t kMainFormCaption[] = L"GearShift";
-constexpr UINT kHotKeyMessage = 0x467;
-constexpr WPARAM kHotKeyTag = 0x55;
+constexpr const wchar_t* kMainFormClass = contract::MainFormClass;
+constexpr const wchar_t* kMainFormCaption = contract::MainFormCaption;
+constexpr UINT kHotKeyMessage = contract::HotKeyMessage;
+constexpr WPARAM kHotKeyTag = contract::MessageTag;
 
 // The hook procedure hands each press to its own thread's window with this; wParam 1 asks for the mask
 // keystroke, lParam is the code.
