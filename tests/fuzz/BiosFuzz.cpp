@@ -31,7 +31,8 @@ void ConvertEverything(const bios::BiosItemA& item) {
     volatile double value = item.IndexToValue(index);
     (void)value;
     std::string text = item.IndexToString(index);
-    if (std::strlen(text.c_str()) > text.size())
+    // The text goes on as a C string (into the movie's label): a NUL inside would cut it short.
+    if (text.find('\0') != std::string::npos)
       std::abort();
   }
   (void)item.InfoValue();
