@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "win32base/BaseWindow.h"
+
 namespace win32base {
 
 // Owns one handle of the kind its Traits describe. Move-only: a copy would close the handle twice.
@@ -63,7 +65,12 @@ struct FileHandleTraits {
 struct WindowTraits {
   using Value = HWND;
   static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { DestroyWindow(value); }
+  // DestroyWindow fails for a window of another thread, which then lives on: it must never reach its
+  // object again, which is gone or on its way out by the window's next message.
+  static void Close(Value value) noexcept {
+    if (!DestroyWindow(value))
+      DetachWindowObject(value);
+  }
 };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
