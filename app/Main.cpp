@@ -4,7 +4,7 @@
 #include "app/Director.h"
 #include "app/MessageFilter.h"
 #include "framework/Application.h"
-#include "framework/GdiPlusApi.h"
+#include "win32base/GdiPlusApi.h"
 #include "framework/MessageBox.h"
 #include "app/NorvikServiceLibrary.h"
 

@@ -20,9 +20,10 @@
 #include <utility>
 
 #include "contract/ProcessContract.h"
-#include "framework/GdiPlusApi.h"
-#include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
+#include "win32base/BaseWindow.h"
+#include "win32base/GdiPlusApi.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ class GdiplusSession {
 
 // The picture as a GDI bitmap of the given size, its transparent parts blended over black as the
 // program does, scaled smoothly; the picture at its own size is not kept.
-framework::UniqueGdiObject LoadBackdrop(const std::wstring& path, int width, int height) {
+win32base::UniqueGdiObject LoadBackdrop(const std::wstring& path, int width, int height) {
   GpBitmap* picture = nullptr;
   if (GdipCreateBitmapFromFile(path.c_str(), &picture) != 0)
     return {};
@@ -75,12 +76,12 @@ framework::UniqueGdiObject LoadBackdrop(const std::wstring& path, int width, int
   if (GdipCreateHBITMAPFromBitmap(picture, &bitmap, 0xFF000000) != 0)
     bitmap = nullptr;
   GdipDisposeImage(reinterpret_cast<GpImage*>(picture));
-  framework::UniqueGdiObject original(bitmap);
+  win32base::UniqueGdiObject original(bitmap);
   BITMAP info{};
   if (!original || !GetObjectW(original.Get(), sizeof info, &info))
     return {};
   HDC screen = GetDC(nullptr);
-  framework::UniqueGdiObject scaled(CreateCompatibleBitmap(screen, width, height));
+  win32base::UniqueGdiObject scaled(CreateCompatibleBitmap(screen, width, height));
   HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
   bool drawn = false;
@@ -96,10 +97,10 @@ framework::UniqueGdiObject LoadBackdrop(const std::wstring& path, int width, int
     DeleteDC(from);
   if (to)
     DeleteDC(to);
-  return drawn ? std::move(scaled) : framework::UniqueGdiObject();
+  return drawn ? std::move(scaled) : win32base::UniqueGdiObject();
 }
 
-class Baseline {
+class Baseline : private win32base::BaseWindow<Baseline> {
  public:
   Baseline(UINT introMs, UINT outroMs) : introMs_(introMs), outroMs_(outroMs) {}
 
@@ -109,7 +110,9 @@ class Baseline {
  private:
   enum class Step { Idle, Intro, Hold, Outro, Fade };
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+  friend class win32base::BaseWindow<Baseline>;
+
+  LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
   LRESULT Handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   void BeginShowing();
   void NextStep();
@@ -119,20 +122,16 @@ class Baseline {
   std::string Subject() const { return journal::Hex(reinterpret_cast<UINT_PTR>(osd_.Get())); }
 
   UINT introMs_, outroMs_;
-  framework::UniqueGdiObject backdrop_;
+  win32base::UniqueGdiObject backdrop_;
   Step step_ = Step::Idle;
   // Destroyed in reverse: the popup before the window that owns it, the main window last.
-  framework::UniqueWindow main_, osd_, popup_;
+  win32base::UniqueWindow main_, osd_, popup_;
 };
 
 bool Baseline::Create(HINSTANCE instance, const std::wstring& backdropPath) {
   for (const wchar_t* name : {MainClass, OsdClass, PopupClass}) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
+    WNDCLASSEXW windowClass = WindowClass(name, instance);
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = name;
     if (!RegisterClassExW(&windowClass))
       return false;
   }
@@ -154,27 +153,15 @@ bool Baseline::Create(HINSTANCE instance, const std::wstring& backdropPath) {
   return main_ && osd_ && popup_;
 }
 
-LRESULT CALLBACK Baseline::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Baseline*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  LRESULT result = 0;
-  bool handled = false;
-  if (self && msg != WM_NCCREATE) {
+LRESULT Baseline::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+  if (msg != WM_NCCREATE) {
     try {
-      result = self->Handle(window, msg, wParam, lParam);
-      handled = true;
+      return Handle(window, msg, wParam, lParam);
     } catch (...) {
       // Only journalling can throw (out of memory); the window goes on with default handling.
     }
   }
-  if (!handled)
-    result = DefWindowProcW(window, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY)
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  return result;
+  return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 LRESULT Baseline::Handle(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -268,7 +255,7 @@ void Baseline::PaintPanel(HWND window) {
   HDC dc = BeginPaint(window, &paint);
   RECT client;
   GetClientRect(window, &client);
-  framework::UniqueGdiObject brush(CreateSolidBrush(RGB(0x26, 0x2b, 0x36)));
+  win32base::UniqueGdiObject brush(CreateSolidBrush(RGB(0x26, 0x2b, 0x36)));
   FillRect(dc, &client, static_cast<HBRUSH>(brush.Get()));
   EndPaint(window, &paint);
 }
@@ -283,7 +270,7 @@ UINT ReadMilliseconds(const wchar_t* text) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   int count = 0;
-  framework::UniqueHandle<LocalMemoryTraits> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+  win32base::UniqueHandle<LocalMemoryTraits> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
   auto* argv = static_cast<wchar_t**>(arguments.Get());
   if (!argv || count != 4) {
     MessageBoxW(nullptr, L"usage: GearBaseline.exe <backdrop.png> <intro ms> <outro ms>", L"GearBaseline",

@@ -31,13 +31,13 @@
 
 #include "cmdline/NumberArgument.h"
 #include "contract/ProcessContract.h"
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
 constexpr UINT HotKeyMessage = contract::HotKeyMessage;
 constexpr WPARAM MessageTag = contract::MessageTag;
-using framework::UniqueKernelHandle;
+using win32base::UniqueKernelHandle;
 
 double JournalMilliseconds() {
   LARGE_INTEGER frequency{}, counter{};

@@ -159,7 +159,7 @@ void TForm::DestroyWindowNow() noexcept {
   DestroyWindow(window);
   if (window_.Get() == window) {
     // Not destroyed (it belongs to another thread, say): it must never reach this form again.
-    DetachHost(window);
+    WindowHost::Detach(window);
     window_.Release();
   }
 }

@@ -3,94 +3,22 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <utility>
+#include "win32base/UniqueHandle.h"
 
 namespace framework {
 
-// Owns one handle of the kind its Traits describe. Move-only: a copy would close the handle twice.
-template <typename Traits>
-class UniqueHandle {
- public:
-  using Value = typename Traits::Value;
+// The base's handle owners, under the names the program uses.
+using win32base::UniqueHandle;
 
-  UniqueHandle() noexcept = default;
-  explicit UniqueHandle(Value value) noexcept : value_(value) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other)
-      Reset(other.Release());
-    return *this;
-  }
-  ~UniqueHandle() { Reset(); }
+using win32base::UniqueFileHandle;
+using win32base::UniqueGdiObject;
+using win32base::UniqueKernelHandle;
+using win32base::UniqueModule;
+using win32base::UniqueRegistryKey;
+using win32base::UniqueWindow;
 
-  Value Get() const noexcept { return value_; }
-  bool Valid() const noexcept { return value_ != Traits::Invalid(); }
-  explicit operator bool() const noexcept { return Valid(); }
-
-  Value Release() noexcept { return std::exchange(value_, Traits::Invalid()); }
-
-  void Reset(Value value = Traits::Invalid()) noexcept {
-    Value old = std::exchange(value_, value);
-    if (old != Traits::Invalid())
-      Traits::Close(old);
-  }
-
- private:
-  Value value_ = Traits::Invalid();
-};
-
-struct KernelHandleTraits {
-  using Value = HANDLE;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { CloseHandle(value); }
-};
-
-// CreateFile reports failure as INVALID_HANDLE_VALUE, not null.
-struct FileHandleTraits {
-  using Value = HANDLE;
-  static Value Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Value value) noexcept { CloseHandle(value); }
-};
-
-struct ModuleTraits {
-  using Value = HMODULE;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { FreeLibrary(value); }
-};
-
-struct RegistryKeyTraits {
-  using Value = HKEY;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { RegCloseKey(value); }
-};
-
-struct WindowTraits {
-  using Value = HWND;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { DestroyWindow(value); }
-};
-
-struct GdiObjectTraits {
-  using Value = HGDIOBJ;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { DeleteObject(value); }
-};
-
-// A length-prefixed wide string of the OLE allocator.
-struct BstrTraits {
-  using Value = BSTR;
-  static Value Invalid() noexcept { return nullptr; }
-  static void Close(Value value) noexcept { SysFreeString(value); }
-};
-
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
-using UniqueBstr = UniqueHandle<BstrTraits>;
+// A length-prefixed wide string of the OLE allocator. Only the program hands strings to an OLE
+// interface, so only it pulls in OLE's header for it.
+using UniqueBstr = UniqueHandle<win32base::NullHandleTraits<BSTR, SysFreeString>>;
 
 }  // namespace framework

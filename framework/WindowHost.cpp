@@ -8,22 +8,6 @@
 #include "framework/Text.h"
 
 namespace framework {
-namespace {
-
-LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* host = reinterpret_cast<WindowHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  LRESULT result =
-      host ? host->HandleMessage(window, msg, wParam, lParam) : DefWindowProcW(window, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY)
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  return result;
-}
-
-}  // namespace
 
 void RegisterHostClass(const wchar_t* className) {
   static std::mutex lock;
@@ -31,13 +15,9 @@ void RegisterHostClass(const wchar_t* className) {
   std::lock_guard guard(lock);
   if (registered.count(className))
     return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
+  WNDCLASSEXW windowClass = WindowHost::WindowClass(className, GetModuleHandleW(nullptr));
   windowClass.style = CS_DBLCLKS;
-  windowClass.lpfnWndProc = HostWindowProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.lpszClassName = className;
   if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throw Exception("Cannot register the window class " + Narrow(className));
   }
@@ -58,10 +38,6 @@ HWND CreateHostedWindow(WindowHost& host, const wchar_t* className, const wchar_
 
 HWND CreateMessageWindow(WindowHost& host, const wchar_t* className) {
   return CreateHostedWindow(host, className, L"", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
-}
-
-void DetachHost(HWND window) noexcept {
-  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
 }
 
 }  // namespace framework

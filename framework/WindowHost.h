@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include "win32base/BaseWindow.h"
+
 namespace framework {
 
-// Something that owns a window and answers its messages. The window procedure that serves every
-// host is noexcept: a host's HandleMessage must not let an exception out either.
-class WindowHost {
+// Something that owns a window and answers its messages, through the base's window procedure. That
+// procedure is noexcept: a host's HandleMessage must not let an exception out either.
+class WindowHost : public win32base::BaseWindow<WindowHost> {
  public:
   virtual ~WindowHost() = default;
   virtual LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept = 0;
@@ -22,8 +24,5 @@ HWND CreateHostedWindow(WindowHost& host, const wchar_t* className, const wchar_
 
 // A hidden window that only receives messages: timers and the main-thread channel use one each.
 HWND CreateMessageWindow(WindowHost& host, const wchar_t* className = L"GearShiftMessageWindow");
-
-// Cuts a window off from its host, for a window that outlives it (one that could not be destroyed).
-void DetachHost(HWND window) noexcept;
 
 }  // namespace framework

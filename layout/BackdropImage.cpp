@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "framework/GdiPlusApi.h"
 #include "framework/MessageBox.h"
+#include "win32base/GdiPlusApi.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace journal {
 namespace {
@@ -24,7 +24,7 @@ std::wstring JournalPath() {
 class AppendLock {
  public:
   AppendLock() {
-    static framework::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, AppendLockName));
+    static win32base::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, AppendLockName));
     mutex_ = mutex.Get();
     // A writer that died while holding it hands it over as abandoned, which still grants ownership;
     // the time limit only keeps a wedged writer from freezing the component that journals.
@@ -76,7 +76,7 @@ void WriteAt(double milliseconds, std::string_view component, std::string_view e
   AppendLock lock;
   // Append-only access makes every WriteFile land at the end of the file, atomically with respect to
   // other appenders; sharing lets every stand-in and the tests keep it open at once.
-  framework::UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+  win32base::UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {

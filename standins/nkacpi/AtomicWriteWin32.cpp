@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "BiosFile.h"
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace nkacpi {
 namespace {
@@ -15,7 +15,7 @@ std::string LastErrorText() {
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view text, std::string& error) {
   std::wstring temporary = path.wstring() + L".new";
   {
-    framework::UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    win32base::UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       error = "cannot create " + PathText(temporary) + ": " + LastErrorText();

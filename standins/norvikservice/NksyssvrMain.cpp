@@ -9,15 +9,15 @@
 #include "ServiceCommandLine.h"
 #include "ServiceConnection.h"
 #include "ServiceWindow.h"
-#include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
 constexpr const char* kNoService = "nksyssvr: no service is running in this session";
 
 int RunService() {
-  framework::UniqueKernelHandle running(CreateMutexW(nullptr, FALSE, norvikservice::kSingleInstanceMutex));
+  win32base::UniqueKernelHandle running(CreateMutexW(nullptr, FALSE, norvikservice::kSingleInstanceMutex));
   if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
     std::fprintf(stderr, "nksyssvr: the service is already running in this session\n");
     return 1;

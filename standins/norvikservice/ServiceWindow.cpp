@@ -9,11 +9,7 @@
 namespace norvikservice {
 
 bool ServiceWindow::Create(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProcedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kServiceWindowClass;
+  WNDCLASSEXW windowClass = WindowClass(kServiceWindowClass, instance);
   if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     return false;
   // Top-level (not message-only) so that clients can find it and power broadcasts reach it.
@@ -21,26 +17,17 @@ bool ServiceWindow::Create(HINSTANCE instance) {
                          nullptr, instance, this) != nullptr;
 }
 
-LRESULT CALLBACK ServiceWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* created = static_cast<ServiceWindow*>(create->lpCreateParams);
-    // Owned from here: every later message, WM_NCCREATE's own default handling included, needs the handle.
-    created->window_.Reset(window);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<ServiceWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT ServiceWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  // Owned from WM_NCCREATE on: every later message, WM_NCCREATE's own default handling included, needs
+  // the handle.
+  if (message == WM_NCCREATE)
+    window_.Reset(window);
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (self)
-      self->window_.Release();
+    window_.Release();
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  if (!self)
-    return DefWindowProcW(window, message, wParam, lParam);
   try {
-    return self->Dispatch(message, wParam, lParam);
+    return Dispatch(message, wParam, lParam);
   } catch (...) {
     // A request that fails (out of memory, say) is refused; the service keeps running.
     return 0;

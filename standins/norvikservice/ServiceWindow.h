@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/UniqueHandle.h"
+#include "win32base/BaseWindow.h"
+#include "win32base/UniqueHandle.h"
 
 namespace norvikservice {
 
 // The service itself: a hidden top-level window that keeps the registered client windows and posts
 // notifications to them. It lives on the thread that runs the message loop.
-class ServiceWindow {
+class ServiceWindow : private win32base::BaseWindow<ServiceWindow> {
  public:
   ServiceWindow() = default;
   ServiceWindow(const ServiceWindow&) = delete;
@@ -31,13 +32,15 @@ class ServiceWindow {
     std::wstring id;
   };
 
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  friend class win32base::BaseWindow<ServiceWindow>;
+
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnRequest(HWND client, const COPYDATASTRUCT& request);
   bool Register(HWND client, std::wstring id);
   bool Unregister(HWND client, const std::wstring& id);
 
-  framework::UniqueWindow window_;
+  win32base::UniqueWindow window_;
   std::vector<Client> clients_;
 };
 

@@ -94,7 +94,7 @@ LoadedMovie LoadMovie(const std::wstring& path) {
   LoadedMovie loaded;
   std::size_t slash = path.find_last_of(L"/\\");
   std::string name = Utf8(slash == std::wstring::npos ? path : path.substr(slash + 1));
-  framework::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+  win32base::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
@@ -117,14 +117,9 @@ LoadedMovie LoadMovie(const std::wstring& path) {
   return loaded;
 }
 
-bool RegisterPlayerClass(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ThisModule();
+bool RegisterPlayerClass(WNDCLASSEXW windowClass) {
+  static const bool registered = [&windowClass] {
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kPlayerWindowClass;
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
   return registered;
@@ -140,7 +135,7 @@ PlayerWindow::PlayerWindow(MovieDescription movie, std::string movieProblem)
 HWND PlayerWindow::Create(HWND parent, const std::wstring& moviePath) {
   LoadedMovie loaded = LoadMovie(moviePath);
   auto player = std::unique_ptr<PlayerWindow>(new PlayerWindow(std::move(loaded.movie), loaded.problem));
-  if (!RegisterPlayerClass(WindowProcedure))
+  if (!RegisterPlayerClass(WindowClass(kPlayerWindowClass, ThisModule())))
     return nullptr;
   // Owned by the window from WM_NCCREATE on, which deletes it at WM_NCDESTROY, also when creation fails
   // after that point.
@@ -190,26 +185,16 @@ void PlayerWindow::Stop(HWND player) {
   SendMessageW(player, kStopMessage, CallKey(), 0);
 }
 
-LRESULT CALLBACK PlayerWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<PlayerWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_.Reset(window);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<PlayerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT PlayerWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (message == WM_NCCREATE)
+    window_.Reset(window);
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (self) {
-      self->window_.Release();
-      delete self;
-    }
+    window_.Release();
+    delete this;
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  if (!self)
-    return DefWindowProcW(window, message, wParam, lParam);
   try {
-    return self->Dispatch(message, wParam, lParam);
+    return Dispatch(message, wParam, lParam);
   } catch (...) {
     // Out of memory in a request or a frame: that request or frame is lost, the movie goes on.
     return message == kRequestMessage ? 0 : DefWindowProcW(window, message, wParam, lParam);
@@ -374,7 +359,7 @@ void PlayerWindow::OnTick() {
     // First argument: 1 after the intro, 2 after the outro; second: the call-out's number for this player.
     callback(clip == Clip::Intro ? 1u : 2u, number, 0u, 0u);
     // The callback may have destroyed this player; only the handle may be looked at until that is ruled out.
-    if (!IsWindow(window) || GetWindowLongPtrW(window, GWLP_USERDATA) != reinterpret_cast<LONG_PTR>(this))
+    if (!IsWindow(window) || ObjectOf(window) != this)
       return;
   }
 }
@@ -420,7 +405,7 @@ void PlayerWindow::ApplyShape(int width, int height) {
   if (width <= 0 || height <= 0)
     return;
   int rx = movie_.radius * 2 * width / movie_.width, ry = movie_.radius * 2 * height / movie_.height;
-  framework::UniqueGdiObject region(CreateRoundRectRgn(0, 0, width + 1, height + 1, rx, ry));
+  win32base::UniqueGdiObject region(CreateRoundRectRgn(0, 0, width + 1, height + 1, rx, ry));
   // The system owns the region once it accepts it.
   if (region && SetWindowRgn(window_.Get(), static_cast<HRGN>(region.Get()), TRUE))
     region.Release();

@@ -10,8 +10,9 @@
 #include "Rendering.h"
 #include "Timeline.h"
 #include "contract/ProcessContract.h"
-#include "framework/UniqueHandle.h"
 #include "osd/FlashPlayerLibrary.h"
+#include "win32base/BaseWindow.h"
+#include "win32base/UniqueHandle.h"
 
 namespace swfhost {
 
@@ -19,7 +20,7 @@ inline constexpr const wchar_t* kPlayerWindowClass = contract::PlayerWindowClass
 
 // One movie in a popup owned by the program's window. Every entry reaches the player through its window
 // (SendMessage), so whichever thread calls, the movie runs and calls out on the thread that created it.
-class PlayerWindow {
+class PlayerWindow : private win32base::BaseWindow<PlayerWindow> {
  public:
   // Null only when no window can be made at all; a movie that cannot be read still gets a window.
   static HWND Create(HWND parent, const std::wstring& moviePath);
@@ -33,9 +34,12 @@ class PlayerWindow {
   static void Stop(HWND player);
 
  private:
+  friend class win32base::BaseWindow<PlayerWindow>;
+
   PlayerWindow(MovieDescription movie, std::string movieProblem);
 
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  // The window owns its player: it deletes it at WM_NCDESTROY.
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
   bool OnRequest(const VARIANT& request);
@@ -46,7 +50,7 @@ class PlayerWindow {
   void Refresh();
   std::string Subject() const;
 
-  framework::UniqueWindow window_;
+  win32base::UniqueWindow window_;
   MovieDescription movie_;
   std::string movieProblem_;
   Timeline timeline_;

@@ -79,12 +79,12 @@ void Tint(Surface& mask, Colour colour) {
 }
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
-  framework::UniqueGdiObject brush(CreateSolidBrush(colour));
+  win32base::UniqueGdiObject brush(CreateSolidBrush(colour));
   FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
 }
 
 void Disc(HDC dc, double x, double y, double radius, COLORREF colour) {
-  framework::UniqueGdiObject brush(CreateSolidBrush(colour));
+  win32base::UniqueGdiObject brush(CreateSolidBrush(colour));
   Selection brushIn(dc, brush.Get());
   Selection penIn(dc, GetStockObject(NULL_PEN));
   ::Ellipse(dc, static_cast<int>(std::lround(x - radius)), static_cast<int>(std::lround(y - radius)),
@@ -221,7 +221,7 @@ bool BuildGear(const MovieDescription& movie, double angle, Surface& sprite) {
 
   // A thin ring around the gear, broken into arcs like a gauge.
   {
-    framework::UniqueGdiObject pen(CreatePen(PS_SOLID, std::max(1, 2 * s), white));
+    win32base::UniqueGdiObject pen(CreatePen(PS_SOLID, std::max(1, 2 * s), white));
     Selection penIn(dc, pen.Get());
     for (int arc = 0; arc < 3; ++arc) {
       double from = -kPi / 2 + arc * 2 * kPi / 3 + 0.22, to = from + 2 * kPi / 3 - 0.44;
@@ -234,7 +234,7 @@ bool BuildGear(const MovieDescription& movie, double angle, Surface& sprite) {
   }
   std::vector<POINT> outline = GearOutline(c, c, r, 10, angle);
   {
-    framework::UniqueGdiObject brush(CreateSolidBrush(white));
+    win32base::UniqueGdiObject brush(CreateSolidBrush(white));
     Selection brushIn(dc, brush.Get());
     Selection penIn(dc, GetStockObject(NULL_PEN));
     Polygon(dc, outline.data(), static_cast<int>(outline.size()));
@@ -257,7 +257,7 @@ bool BuildTitle(const MovieDescription& movie, const std::wstring& face, Surface
   if (!sprite.Create(movie.width, movie.titleSize * 2))
     return false;
   HDC dc = sprite.Dc();
-  framework::UniqueGdiObject font = MakeFont(face, movie.titleSize, 600);
+  win32base::UniqueGdiObject font = MakeFont(face, movie.titleSize, 600);
   Selection fontIn(dc, font.Get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
@@ -291,8 +291,8 @@ bool Surface::Create(int width, int height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  framework::UniqueGdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  framework::UniqueHandle<MemoryDcTraits> dc(CreateCompatibleDC(nullptr));
+  win32base::UniqueGdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win32base::UniqueHandle<MemoryDcTraits> dc(CreateCompatibleDC(nullptr));
   if (!bitmap || !dc || !bits)
     return false;
   Reset();
@@ -312,8 +312,8 @@ void Surface::Reset() {
   width_ = height_ = 0;
 }
 
-framework::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weight) {
-  return framework::UniqueGdiObject(CreateFontW(-size, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+win32base::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weight) {
+  return win32base::UniqueGdiObject(CreateFontW(-size, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                                 OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                                                 DEFAULT_PITCH | FF_SWISS, face.c_str()));
 }
@@ -321,7 +321,7 @@ framework::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weig
 std::wstring InstalledFace(const std::vector<std::string>& faces) {
   if (faces.empty())
     return L"Tahoma";
-  framework::UniqueHandle<MemoryDcTraits> dc(CreateCompatibleDC(nullptr));
+  win32base::UniqueHandle<MemoryDcTraits> dc(CreateCompatibleDC(nullptr));
   for (const std::string& name : faces) {
     std::wstring face = Wide(name);
     LOGFONTW wanted{};
@@ -348,7 +348,7 @@ FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::ws
   };
   SIZE size{};
   for (int points = largest;; points = std::max(smallest, points - std::max(1, points / 10))) {
-    framework::UniqueGdiObject font = MakeFont(face, points, weight);
+    win32base::UniqueGdiObject font = MakeFont(face, points, weight);
     Selection fontIn(dc, font.Get());
     fitted.size = points;
     if (measure(text, fitted.format, size)) {
@@ -428,7 +428,7 @@ void MovieArt::SetLabel(const MovieDescription& movie, const std::wstring& label
   HDC dc = labelSprite_.Dc();
   label_ = FitLabel(dc, face, movie.labelWeight, label, box.Width(), box.Height(), movie.labelSize,
                     movie.labelMinSize);
-  framework::UniqueGdiObject font = MakeFont(face, label_.size, movie.labelWeight);
+  win32base::UniqueGdiObject font = MakeFont(face, label_.size, movie.labelWeight);
   Selection fontIn(dc, font.Get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));

@@ -9,7 +9,7 @@
 
 #include "MovieDescription.h"
 #include "Timeline.h"
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 // The movie's pictures. The panel is worked out pixel by pixel; GDI draws the gear without smoothing, so
 // it is drawn at several times its size and averaged down; text comes from an antialiased font. Every
@@ -43,8 +43,8 @@ class Surface {
 
  private:
   // Declared first so that it goes last: the DC holding it is deleted before the bitmap.
-  framework::UniqueGdiObject bitmap_;
-  framework::UniqueHandle<MemoryDcTraits> dc_;
+  win32base::UniqueGdiObject bitmap_;
+  win32base::UniqueHandle<MemoryDcTraits> dc_;
   std::uint32_t* pixels_ = nullptr;
   int width_ = 0, height_ = 0;
 };
@@ -63,7 +63,7 @@ struct FittedLabel {
 FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::wstring& text, int width,
                      int height, int largest, int smallest);
 
-framework::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weight);
+win32base::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weight);
 
 // The first face of the list that the system has; the last one otherwise, for GDI to substitute.
 std::wstring InstalledFace(const std::vector<std::string>& faces);

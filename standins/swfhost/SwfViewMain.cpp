@@ -11,12 +11,13 @@
 #include <cwchar>
 #include <string>
 
-#include "framework/UniqueHandle.h"
 #include "osd/FlashPlayerLibrary.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
-using framework::UniqueBstr;
+// The viewer hands the player OLE strings as the program does, without the program's framework.
+using UniqueBstr = win32base::UniqueHandle<win32base::NullHandleTraits<BSTR, SysFreeString>>;
 
 struct ArgumentsTraits {
   using Value = LPWSTR*;
@@ -79,7 +80,7 @@ LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   int count = 0;
-  framework::UniqueHandle<ArgumentsTraits> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+  win32base::UniqueHandle<ArgumentsTraits> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
   if (!arguments || count < 2) {
     std::fprintf(stderr,
                  "usage: swfview <movie file> [label] [--at x y] [--end-after ms] [--exit-after ms]\n");
@@ -102,7 +103,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
   }
 
-  framework::UniqueModule library(LoadLibraryA(osd::FlashLibraryName));
+  win32base::UniqueModule library(LoadLibraryA(osd::FlashLibraryName));
   if (!library) {
     std::fprintf(stderr, "swfview: cannot load %s (error %lu)\n", osd::FlashLibraryName, GetLastError());
     return 1;
@@ -125,7 +126,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = L"SwfViewOwner";
   RegisterClassExW(&windowClass);
-  framework::UniqueWindow owner(CreateWindowExW(0, L"SwfViewOwner", L"swfview",
+  win32base::UniqueWindow owner(CreateWindowExW(0, L"SwfViewOwner", L"swfview",
                                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, x + 420, y, 240, 120,
                                                 nullptr, nullptr, instance, nullptr));
   SetForegroundWindow(owner.Get());

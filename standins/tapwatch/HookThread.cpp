@@ -15,8 +15,9 @@
 #include "JournalWriter.h"
 #include "PressTracker.h"
 #include "contract/ProcessContract.h"
-#include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
+#include "win32base/BaseWindow.h"
+#include "win32base/UniqueHandle.h"
 
 namespace tapwatch {
 namespace {
@@ -44,7 +45,7 @@ struct HookTraits {
   // Fails, harmlessly, for a hook the system has already dropped.
   static void Close(Value value) noexcept { UnhookWindowsHookEx(value); }
 };
-using UniqueHook = framework::UniqueHandle<HookTraits>;
+using UniqueHook = win32base::UniqueHandle<HookTraits>;
 
 void Complain(const std::wstring& text) {
   OutputDebugStringW((L"TapWatch32: " + text + L"\n").c_str());
@@ -77,7 +78,7 @@ std::uint32_t ModifiersHeldNow() {
 
 // The whole of one hooked life, on the hook thread: its window, the hook, the raw-input watch on it and
 // the registry watch, from Start to the destructor. Its journal lines go to the writer it is given.
-class HookThread {
+class HookThread : private win32base::BaseWindow<HookThread> {
  public:
   HookThread(HANDLE stop, JournalWriter& journal) : stop_(stop), module_(ThisModule()), journal_(journal) {}
   HookThread(const HookThread&) = delete;
@@ -90,8 +91,10 @@ class HookThread {
   void Run();
 
  private:
+  friend class win32base::BaseWindow<HookThread>;
+
   static LRESULT CALLBACK KeyboardProcedure(int code, WPARAM wParam, LPARAM lParam) noexcept;
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
   bool OnKey(const KBDLLHOOKSTRUCT& key) noexcept;
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -109,7 +112,7 @@ class HookThread {
   HANDLE stop_;
   HMODULE module_;
   JournalWriter& journal_;
-  framework::UniqueWindow window_;
+  win32base::UniqueWindow window_;
   UniqueHook hook_;
   bool classRegistered_ = false;
   bool rawInput_ = false;
@@ -128,11 +131,7 @@ std::uint64_t Now() {
 bool HookThread::Start() {
   LoadCodes();
 
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProcedure;
-  windowClass.hInstance = module_;
-  windowClass.lpszClassName = kWindowClass;
+  WNDCLASSEXW windowClass = WindowClass(kWindowClass, module_);
   classRegistered_ = RegisterClassExW(&windowClass) != 0;
   // An ordinary hidden top-level window rather than a message-only one: the power broadcast that
   // announces a resume goes to top-level windows only.
@@ -256,24 +255,15 @@ bool HookThread::OnKey(const KBDLLHOOKSTRUCT& key) noexcept {
   return reaction.swallow;
 }
 
-LRESULT CALLBACK HookThread::WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<HookThread*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    created->window_.Reset(window);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<HookThread*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT HookThread::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (message == WM_NCCREATE)
+    window_.Reset(window);
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (self)
-      self->window_.Release();
+    window_.Release();
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  if (!self)
-    return DefWindowProcW(window, message, wParam, lParam);
   try {
-    return self->Dispatch(message, wParam, lParam);
+    return Dispatch(message, wParam, lParam);
   } catch (...) {
     // Only a journal line or a debug text can fail (out of memory); the hook goes on regardless.
     return 0;
@@ -340,7 +330,7 @@ void HookThread::Deliver(std::uint32_t code, bool mask) {
 
 // What the thread needs to start; shared, so that a caller that stops waiting leaves nothing dangling.
 struct StartState {
-  framework::UniqueKernelHandle ready{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  win32base::UniqueKernelHandle ready{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   HANDLE stop = nullptr;
   HMODULE pinned = nullptr;
   std::atomic<bool> hooked{false};
@@ -377,8 +367,8 @@ DWORD WINAPI ThreadMain(void* parameter) {
 
 struct Service {
   std::mutex lock;
-  framework::UniqueKernelHandle thread;
-  framework::UniqueKernelHandle stop;
+  win32base::UniqueKernelHandle thread;
+  win32base::UniqueKernelHandle stop;
 };
 
 // Never destroyed: process exit must not wait for a thread that the system has already ended.
@@ -399,7 +389,7 @@ bool StartHookThread() noexcept {
       service.thread.Reset();
       service.stop.Reset();
     }
-    framework::UniqueKernelHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    win32base::UniqueKernelHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     auto state = std::make_shared<StartState>();
     if (!stop || !state->ready) {
       Complain(L"cannot start the hook thread" + ErrorText(GetLastError()) + L"; no hot keys");
@@ -409,7 +399,7 @@ bool StartHookThread() noexcept {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ThreadMain),
                        &state->pinned);
     auto parameter = std::make_unique<std::shared_ptr<StartState>>(state);
-    framework::UniqueKernelHandle thread(CreateThread(nullptr, 0, ThreadMain, parameter.get(), 0, nullptr));
+    win32base::UniqueKernelHandle thread(CreateThread(nullptr, 0, ThreadMain, parameter.get(), 0, nullptr));
     if (!thread) {
       Complain(L"cannot start the hook thread" + ErrorText(GetLastError()) + L"; no hot keys");
       FreeLibrary(state->pinned);

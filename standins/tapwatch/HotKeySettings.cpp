@@ -26,7 +26,7 @@ std::array<std::uint32_t, 3> HotKeySettings::Read() {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, contract::HotKeyRegistryKey, 0, KEY_QUERY_VALUE | kView, &opened) ==
       ERROR_SUCCESS) {
-    framework::UniqueRegistryKey key(opened);
+    win32base::UniqueRegistryKey key(opened);
     const auto& names = contract::HotKeyValueNames;
     for (std::size_t level = 0; level < values.size(); ++level) {
       DWORD type = REG_NONE, value = 0, size = sizeof value;

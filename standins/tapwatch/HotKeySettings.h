@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace tapwatch {
 
@@ -28,8 +28,8 @@ class HotKeySettings {
  private:
   void Watch();
 
-  framework::UniqueKernelHandle changed_;
-  framework::UniqueRegistryKey watched_;
+  win32base::UniqueKernelHandle changed_;
+  win32base::UniqueRegistryKey watched_;
 };
 
 }  // namespace tapwatch

@@ -137,7 +137,7 @@ class AnnouncementFixture : public ProgramFixture {
 
   // The resident memory of the program's process, in bytes (under Wine the Linux process's VmRSS).
   SIZE_T ProgramMemory() const {
-    framework::UniqueKernelHandle process(
+    win32base::UniqueKernelHandle process(
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program->Id()));
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;

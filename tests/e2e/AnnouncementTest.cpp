@@ -37,7 +37,7 @@ class FocusedWindow {
   HWND Get() const { return window_.Get(); }
 
  private:
-  framework::UniqueWindow window_;
+  win32base::UniqueWindow window_;
 };
 
 TEST_F(AnnouncementTest, OneHotKeyWritesTheLevelAnnouncesItFullScreenAndHidesAgainWithoutTakingTheFocus) {
@@ -198,7 +198,7 @@ TEST_F(AnnouncementTest, LevelChangeNotificationAnnouncesWithoutWritingAndTellsT
 
 TEST_F(AnnouncementTest, ConfigurationWindowThatStopsAnsweringDoesNotHangTheProgram) {
   // A configuration window of the test's own whose thread stops taking messages once it exists.
-  framework::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  win32base::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   std::atomic<bool> created{false};
   std::thread stuck([&] {
     WNDCLASSW windowClass{};
@@ -206,7 +206,7 @@ TEST_F(AnnouncementTest, ConfigurationWindowThatStopsAnsweringDoesNotHangTheProg
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"TfrmGearMain";
     RegisterClassW(&windowClass);
-    framework::UniqueWindow window(CreateWindowExW(0, L"TfrmGearMain", L"GearMain", WS_OVERLAPPED, 0, 0, 0, 0,
+    win32base::UniqueWindow window(CreateWindowExW(0, L"TfrmGearMain", L"GearMain", WS_OVERLAPPED, 0, 0, 0, 0,
                                                    nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     created = true;
     WaitForSingleObject(release.Get(), 120000);

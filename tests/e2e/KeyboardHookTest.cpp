@@ -106,7 +106,7 @@ class KeyRecorder {
     return DefWindowProcW(window, message, wParam, lParam);
   }
 
-  framework::UniqueWindow window_;
+  win32base::UniqueWindow window_;
   std::vector<Key> keys_;
 };
 
@@ -127,7 +127,7 @@ class Suspension {
   }
 
  private:
-  framework::UniqueKernelHandle thread_;
+  win32base::UniqueKernelHandle thread_;
   bool suspended_ = false;
 };
 
@@ -313,7 +313,7 @@ TEST_F(KeyboardHookTest, AHookDroppedBehindItsBackIsInstalledAgainAndSoIsOneAfte
 // Until the thread has used no processor time for a third of a second (the clock counts in ticks of
 // about 10 ms); false when it is still busy after 20 s.
 bool WaitForThreadToGoQuiet(DWORD threadId) {
-  framework::UniqueKernelHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId));
+  win32base::UniqueKernelHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId));
   if (!thread)
     return false;
   auto busyTime = [&] {

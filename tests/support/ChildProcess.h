@@ -9,7 +9,7 @@
 #include <string>
 
 #include "WinTestSupport.h"
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace wintest {
 
@@ -25,8 +25,8 @@ class ChildProcess {
                         std::to_wstring(++counter);
     outputPath_ = stem + L".out";
     errorPath_ = stem + L".err";
-    framework::UniqueFileHandle output = OpenInheritable(outputPath_);
-    framework::UniqueFileHandle errors = OpenInheritable(errorPath_);
+    win32base::UniqueFileHandle output = OpenInheritable(outputPath_);
+    win32base::UniqueFileHandle errors = OpenInheritable(errorPath_);
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -40,7 +40,7 @@ class ChildProcess {
                        nullptr, &startup, &info)) {
       process_.Reset(info.hProcess);
       id_ = info.dwProcessId;
-      framework::UniqueKernelHandle thread(info.hThread);
+      win32base::UniqueKernelHandle thread(info.hThread);
     } else {
       startError_ = GetLastError();
     }
@@ -77,9 +77,9 @@ class ChildProcess {
   std::string Errors() const { return ReadText(errorPath_); }
 
  private:
-  static framework::UniqueFileHandle OpenInheritable(const std::wstring& path) {
+  static win32base::UniqueFileHandle OpenInheritable(const std::wstring& path) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return framework::UniqueFileHandle(CreateFileW(path.c_str(), GENERIC_WRITE,
+    return win32base::UniqueFileHandle(CreateFileW(path.c_str(), GENERIC_WRITE,
                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
@@ -95,7 +95,7 @@ class ChildProcess {
     return result;
   }
 
-  framework::UniqueKernelHandle process_;
+  win32base::UniqueKernelHandle process_;
   DWORD id_ = 0;
   DWORD startError_ = 0;
   std::wstring outputPath_;

@@ -7,10 +7,10 @@
 #include "FrameworkFixture.h"
 #include "TestJournal.h"
 #include "WinTestSupport.h"
-#include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
 #include "osd/FlashOsd.h"
 #include "osd/FlashPlayer.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ TEST_F(FlashPlayerTest, AShowingReachesTheMovieAndItsCallOutsMoveThePhase) {
 }
 
 TEST_F(FlashPlayerTest, AShownPlayerNeverTakesTheForegroundOrTheFocus) {
-  framework::UniqueWindow own(CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+  win32base::UniqueWindow own(CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
                                               200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(own);
   SetForegroundWindow(own.Get());

@@ -11,11 +11,11 @@
 #include "TestJournal.h"
 #include "WinTestSupport.h"
 #include "framework/Application.h"
-#include "framework/GdiPlusApi.h"
 #include "journal/Journal.h"
 #include "layout/BackdropImage.h"
 #include "layout/Layout.h"
 #include "osd/FlashOsd.h"
+#include "win32base/GdiPlusApi.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ class NkAcpiDllTest : public ::testing::Test {
   }
 
   std::string bios_, journal_;
-  framework::UniqueModule library_;
+  win32base::UniqueModule library_;
 };
 
 TEST_F(NkAcpiDllTest, ExportsExactlyTheNineOrdinals) {

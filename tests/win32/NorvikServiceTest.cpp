@@ -9,8 +9,8 @@
 #include "RecordingWindow.h"
 #include "TestJournal.h"
 #include "WinTestSupport.h"
-#include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ class ServiceClientTest : public ::testing::Test {
 
   wintest::TestJournal journal_;
   std::unique_ptr<wintest::ChildProcess> service_;
-  framework::UniqueModule library_;
+  win32base::UniqueModule library_;
   NotifyRegistration registerNotify_ = nullptr;
   NotifyRegistration unregisterNotify_ = nullptr;
 };

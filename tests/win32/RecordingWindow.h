@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace wintest {
 
@@ -66,7 +66,7 @@ class RecordingWindow {
   }
 
   std::vector<ReceivedMessage> received_;
-  framework::UniqueWindow window_;
+  win32base::UniqueWindow window_;
 };
 
 }  // namespace wintest

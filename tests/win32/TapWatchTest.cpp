@@ -13,8 +13,8 @@
 #include "TestJournal.h"
 #include "WinTestSupport.h"
 #include "app/TapWatchLibrary.h"
-#include "framework/UniqueHandle.h"
 #include "journal/Journal.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ class StuckJournal {
   bool Held() const { return held_; }
 
  private:
-  framework::UniqueKernelHandle mutex_;
+  win32base::UniqueKernelHandle mutex_;
   bool held_ = false;
 };
 
@@ -91,7 +91,7 @@ class TapWatchTest : public ::testing::Test {
 
   wintest::TestJournal journal;
   std::optional<wintest::RecordingWindow> mainForm;
-  framework::UniqueModule library;
+  win32base::UniqueModule library;
   TapWatchEntry unhook = nullptr;
 };
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "GearMainWindow.h"
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr DWORD kStopWaitMs = 5000;
 
 int Run() {
   // The mutex settles two copies started at once; the window check also sees the suite's real one.
-  framework::UniqueKernelHandle running(CreateMutexW(nullptr, FALSE, L"GearShiftCompanionGearMain"));
+  win32base::UniqueKernelHandle running(CreateMutexW(nullptr, FALSE, L"GearShiftCompanionGearMain"));
   bool anotherCopy = running && GetLastError() == ERROR_ALREADY_EXISTS;
   if (anotherCopy || companion::FindGearMainWindow()) {
     std::fprintf(stderr, "gearmain: a GearMain window (TfrmGearMain) already runs in this session\n");
@@ -42,7 +42,7 @@ int Stop() {
   }
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
-  framework::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  win32base::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
   if (!process) {
     std::fprintf(stderr, "gearmain: cannot watch the running one's process (error %lu)\n", GetLastError());
     return 1;

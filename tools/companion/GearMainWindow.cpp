@@ -8,14 +8,17 @@
 namespace companion {
 
 bool GearMainWindow::Create() {
-  try {
-    // Top-level, not message-only, or FindWindow would not see it; no WS_VISIBLE and no-activate styles
-    // so that it never takes the focus from what the user is doing.
-    window_.Reset(framework::CreateHostedWindow(*this, kWindowClass, kWindowCaption, WS_OVERLAPPED,
-                                                WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr));
-  } catch (const std::exception&) {
+  // Double clicks and the arrow cursor, as the program's own window classes have them.
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass = WindowClass(kWindowClass, instance);
+  windowClass.style = CS_DBLCLKS;
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     return false;
-  }
+  // Top-level, not message-only, or FindWindow would not see it; no WS_VISIBLE and no-activate styles
+  // so that it never takes the focus from what the user is doing.
+  window_.Reset(CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kWindowClass, kWindowCaption,
+                                WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, this));
   return window_.Valid();
 }
 

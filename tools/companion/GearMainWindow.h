@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "contract/ProcessContract.h"
-#include "framework/UniqueHandle.h"
-#include "framework/WindowHost.h"
+#include "win32base/BaseWindow.h"
+#include "win32base/UniqueHandle.h"
 
 namespace companion {
 
@@ -15,7 +15,7 @@ inline constexpr UINT kAnnouncementMessage = contract::CompanionMessage;
 
 // The configuration window of the suite, reduced to what the resident program talks to: a hidden
 // top-level window that journals the announcement message. Closing it ends the message loop.
-class GearMainWindow : private framework::WindowHost {
+class GearMainWindow : private win32base::BaseWindow<GearMainWindow> {
  public:
   GearMainWindow() = default;
   GearMainWindow(const GearMainWindow&) = delete;
@@ -25,9 +25,11 @@ class GearMainWindow : private framework::WindowHost {
   bool Create();
 
  private:
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+  friend class win32base::BaseWindow<GearMainWindow>;
 
-  framework::UniqueWindow window_;
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+  win32base::UniqueWindow window_;
 };
 
 // The running configuration window of this session, ours or the suite's, or null.

@@ -1,8 +1,8 @@
-#include "framework/Text.h"
+#include "win32base/Text.h"
 
 #include <windows.h>
 
-namespace framework {
+namespace win32base {
 
 namespace {
 
@@ -50,4 +50,4 @@ std::wstring Widen(std::string_view text) {
   return result;
 }
 
-}  // namespace framework
+}  // namespace win32base

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-// The few entries of the GDI+ flat interface the program uses, declared as gdiplus.dll exports them:
-// C linkage and the stdcall convention.
+// The few entries of the GDI+ flat interface that the program and the bench use, declared as gdiplus.dll
+// exports them: C linkage and the stdcall convention.
 struct GdiplusStartupInput {
   UINT32 GdiplusVersion;
   void* DebugEventCallback;
