@@ -41,7 +41,8 @@ bool ReadNumber(const std::string& text, const char* what, std::uint32_t& value,
 }  // namespace
 
 std::string ControlUsage() {
-  return "usage: gsctl status | hotkey <code> | notify <code> | close | send <msg> <wparam> <lparam>\n"
+  return "usage: gsctl status | hotkey <code> | notify <code> | close [--wait] | send <msg> <wparam> "
+         "<lparam>\n"
          "numbers are decimal or 0x hex";
 }
 
@@ -59,6 +60,11 @@ ControlCommandParse ParseControlCommand(const std::vector<std::string>& argument
     return result;
   }
   if (name == "close") {
+    if (arguments.size() == 2 && arguments[1] == "--wait") {
+      ControlCommandParse result = Post(kCloseRequestMessage, kTag, 0);
+      result.command.waitForExit = true;
+      return result;
+    }
     if (!CountIs(arguments, 1, error))
       return Refuse(error);
     return Post(kCloseRequestMessage, kTag, 0);

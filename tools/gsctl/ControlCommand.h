@@ -24,6 +24,8 @@ struct ControlCommand {
   enum class Kind { Status, Post };
   Kind kind = Kind::Status;
   PostedMessage post;  // only for Kind::Post
+  // "close --wait": returns once the program has ended, so that its files are free (the uninstaller).
+  bool waitForExit = false;
 };
 
 struct ControlCommandParse {
