@@ -7,7 +7,7 @@
 #include "ControlCommand.h"
 #include "ProgramWindows.h"
 #include "StatusLine.h"
-#include "framework/UniqueHandle.h"
+#include "win32base/UniqueHandle.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ int PostToMainForm(const gsctl::PostedMessage& post, bool waitForExit) {
   // Opened before the request goes, so that an end that comes at once cannot be missed.
   DWORD processId = 0;
   GetWindowThreadProcessId(mainForm, &processId);
-  framework::UniqueKernelHandle process;
+  win32base::UniqueKernelHandle process;
   DWORD openError = 0;
   if (waitForExit) {
     process.Reset(OpenProcess(SYNCHRONIZE, FALSE, processId));
