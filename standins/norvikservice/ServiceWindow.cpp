@@ -5,6 +5,7 @@
 
 #include "ServiceProtocol.h"
 #include "journal/Journal.h"
+#include "win32base/OwnedWindow.h"
 
 namespace norvikservice {
 
@@ -18,20 +19,10 @@ bool ServiceWindow::Create(HINSTANCE instance) {
 }
 
 LRESULT ServiceWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  // Owned from WM_NCCREATE on: every later message, WM_NCCREATE's own default handling included, needs
-  // the handle.
-  if (message == WM_NCCREATE)
-    window_.Reset(window);
-  if (message == WM_NCDESTROY) {
-    window_.Release();
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return Dispatch(message, wParam, lParam);
-  } catch (...) {
-    // A request that fails (out of memory, say) is refused; the service keeps running.
-    return 0;
-  }
+  // A request that fails (out of memory, say) is refused; the service keeps running.
+  return win32base::OwnedWindowMessage(
+      window_, window, message, wParam, lParam, [&] { return Dispatch(message, wParam, lParam); },
+      [] { return LRESULT{0}; });
 }
 
 LRESULT ServiceWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {

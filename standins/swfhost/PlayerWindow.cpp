@@ -8,6 +8,7 @@
 
 #include "InvokeRequest.h"
 #include "journal/Journal.h"
+#include "win32base/OwnedWindow.h"
 
 namespace swfhost {
 namespace {
@@ -186,19 +187,15 @@ void PlayerWindow::Stop(HWND player) {
 }
 
 LRESULT PlayerWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE)
-    window_.Reset(window);
   if (message == WM_NCDESTROY) {
     window_.Release();
     delete this;
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  try {
-    return Dispatch(message, wParam, lParam);
-  } catch (...) {
-    // Out of memory in a request or a frame: that request or frame is lost, the movie goes on.
-    return message == kRequestMessage ? 0 : DefWindowProcW(window, message, wParam, lParam);
-  }
+  // Out of memory in a request or a frame: that request or frame is lost, the movie goes on.
+  return win32base::OwnedWindowMessage(
+      window_, window, message, wParam, lParam, [&] { return Dispatch(message, wParam, lParam); },
+      [&] { return message == kRequestMessage ? 0 : DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT PlayerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {

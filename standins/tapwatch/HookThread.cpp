@@ -16,6 +16,7 @@
 #include "PressTracker.h"
 #include "contract/ProcessContract.h"
 #include "journal/Journal.h"
+#include "win32base/OwnedWindow.h"
 #include "win32base/BaseWindow.h"
 #include "win32base/UniqueHandle.h"
 
@@ -256,18 +257,10 @@ bool HookThread::OnKey(const KBDLLHOOKSTRUCT& key) noexcept {
 }
 
 LRESULT HookThread::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE)
-    window_.Reset(window);
-  if (message == WM_NCDESTROY) {
-    window_.Release();
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return Dispatch(message, wParam, lParam);
-  } catch (...) {
-    // Only a journal line or a debug text can fail (out of memory); the hook goes on regardless.
-    return 0;
-  }
+  // Only a journal line or a debug text can fail (out of memory); the hook goes on regardless.
+  return win32base::OwnedWindowMessage(
+      window_, window, message, wParam, lParam, [&] { return Dispatch(message, wParam, lParam); },
+      [] { return LRESULT{0}; });
 }
 
 LRESULT HookThread::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
