@@ -189,6 +189,21 @@ _gs_prefix_up() {
   fi
 }
 
+# Starts the desktop now and holds it for the server's life (the probe's hold mode; the server ends it
+# when the harness goes down). Started by the first test instead, Wine's desktop process would keep
+# that test's output pipe open for about 20 s after the test, and every test would start it anew.
+_gs_hold_desktop() {
+  local probe=$GS_ROOT/$GS_WINE_BUILD/tests/support/wine_probe.exe log=$GS_LOGS/desktop-$_gs_logname.log
+  [ -f "$probe" ] || return 0
+  "${_gs_pin[@]}" "$GS_WINE" "$probe" hold-desktop >"$log" 2>&1 {_gs_lock_fd}>&- &
+  # Ready once it says so: the desktop exists from then on.
+  local waited=0
+  until grep -q "wine probe: holding the desktop" "$log" 2>/dev/null || [ $waited -ge 200 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+}
+
 # True when the i686 probe runs under the 32-bit loader in the win32 prefix; $1 names the log.
 _gs_probe_i686() {
   local probe=$GS_ROOT/build/win32/tests/support/wine_probe.exe output
@@ -284,6 +299,7 @@ wine_harness_up() {
     _gs_prefix_up || return 1
   fi
   GS_WINE_ERROR=""
+  _gs_hold_desktop
   echo "wine-harness: running $GS_WINE_BUILD ($GS_WINE_NOTE) in $WINEPREFIX"
 }
 
