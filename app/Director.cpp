@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "app/TapWatchLibrary.h"
+#include "contract/TapWatchLibrary.h"
 #include "framework/Application.h"
 #include "framework/Handler.h"
 #include "framework/Text.h"

@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "bios/AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 #include "bios/ItemInfoTraverser.h"
 
 bool TMainForm::FindLevelItem() {

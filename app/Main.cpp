@@ -6,7 +6,7 @@
 #include "framework/Application.h"
 #include "win32base/GdiPlusApi.h"
 #include "framework/MessageBox.h"
-#include "app/NorvikServiceLibrary.h"
+#include "contract/NorvikServiceLibrary.h"
 
 TMainForm* MainForm = nullptr;
 

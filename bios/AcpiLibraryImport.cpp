@@ -1,4 +1,4 @@
-#include "AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 
 // Imported by ordinal only (see nkacpi.def): the maker publishes no names, and Windows refuses to start
 // the program without the library.

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 #include "InfoEntries.h"
 #include "MessageBox.h"
 

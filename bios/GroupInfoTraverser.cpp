@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 
 namespace bios {
 

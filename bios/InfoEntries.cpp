@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 
 namespace bios {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 #include "BiosBooleanItem.h"
 #include "BiosNumberItem.h"
 #include "BiosStringItem.h"

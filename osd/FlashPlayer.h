@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "osd/FlashPlayerLibrary.h"
+#include "contract/FlashPlayerLibrary.h"
 
 namespace osd {
 

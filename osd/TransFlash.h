@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "osd/FlashPlayerLibrary.h"
+#include "contract/FlashPlayerLibrary.h"
 
 // One player window of the movie player library: where it sits relative to its parent, its size and
 // its two visibility wishes. Wrappers and their windows live until the process ends.

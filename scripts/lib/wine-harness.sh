@@ -8,8 +8,8 @@
 #   (ends by itself through the EXIT trap)
 #
 # wine_harness_up finds out once whether this machine runs 32-bit Windows code. Where it does, the
-# suites run on the shipped i686 build; where it does not (a kernel without IA-32 emulation), on the
-# x86_64 twin. GEARSHIFT_WINE_ARCH=x86_64 forces the twin. It exports:
+# suites run on the shipped i686 build; where it does not (a kernel without IA-32 emulation, no 32-bit
+# Wine installed, or the i686 probe failing under it), on the x86_64 twin. GEARSHIFT_WINE_ARCH=x86_64 forces the twin. It exports:
 #   GS_WINE_ARCH    i686 or x86_64
 #   GS_WINE_BUILD   build/win32 or build/win64 (relative to the source tree)
 #   GS_DIST         the absolute program folder of that build
@@ -26,6 +26,8 @@
 # cores of these machines is slow to arrive. The caller pins its own programs the same way.
 
 GS_ROOT=${GS_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+# shellcheck source=ia32.sh
+source "$(dirname "${BASH_SOURCE[0]}")/ia32.sh"
 GS_LOGS=${GS_LOGS:-$GS_ROOT/build/logs}
 export WINEDEBUG=${WINEDEBUG:--all}
 # Mono and Gecko would stop a fresh prefix to ask for downloads this machine cannot make.
@@ -273,9 +275,17 @@ wine_harness_up() {
       return 1
       ;;
   esac
-  # First the cheap look: the 32-bit loader does not even start on a kernel without IA-32 emulation.
-  if [ -z "$reason" ] && ! "$GS_WINE_LOADER32" --version >"$probe_log" 2>&1; then
-    reason="this machine runs no 32-bit code"
+  # First the cheap looks, each naming its own reason: the kernel runs no 32-bit code at all, or the
+  # 32-bit Wine is not installed (scripts/setup says why it could not be), or its loader does not start.
+  if [ -z "$reason" ]; then
+    : >"$probe_log"
+    if ! gs_runs_32bit_code; then
+      reason="this machine runs no 32-bit code"
+    elif [ ! -x "$GS_WINE_LOADER32" ]; then
+      reason="the 32-bit Wine (wine32:i386) is not installed; scripts/setup says why"
+    elif ! "$GS_WINE_LOADER32" --version >"$probe_log" 2>&1; then
+      reason="the 32-bit Wine loader $GS_WINE_LOADER32 does not start (see $probe_log)"
+    fi
   fi
   if [ -z "$reason" ]; then
     _gs_select i686 "$use"

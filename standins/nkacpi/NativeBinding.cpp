@@ -5,7 +5,7 @@
 
 #include "AcpiMachine.h"
 #include "InfoBlock.h"
-#include "bios/AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/NorvikServiceLibrary.h"
+#include "contract/NorvikServiceLibrary.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 
 #include "PlayerWindow.h"
 #include "journal/Journal.h"
-#include "osd/FlashPlayerLibrary.h"
+#include "contract/FlashPlayerLibrary.h"
 
 namespace {
 

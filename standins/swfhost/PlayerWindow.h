@@ -10,7 +10,7 @@
 #include "Rendering.h"
 #include "Timeline.h"
 #include "contract/ProcessContract.h"
-#include "osd/FlashPlayerLibrary.h"
+#include "contract/FlashPlayerLibrary.h"
 #include "win32base/BaseWindow.h"
 #include "win32base/UniqueHandle.h"
 

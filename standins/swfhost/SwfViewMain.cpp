@@ -11,7 +11,7 @@
 #include <cwchar>
 #include <string>
 
-#include "osd/FlashPlayerLibrary.h"
+#include "contract/FlashPlayerLibrary.h"
 #include "win32base/UniqueHandle.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <type_traits>
 
 #include "HookThread.h"
-#include "app/TapWatchLibrary.h"
+#include "contract/TapWatchLibrary.h"
 
 // No C++ exception reaches the caller: both entries are noexcept all the way down.
 extern "C" {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "BiosTestSupport.h"
-#include "bios/AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 #include "bios/BiosBooleanItem.h"
 #include "bios/BiosNumberItem.h"
 #include "bios/BiosStringItem.h"

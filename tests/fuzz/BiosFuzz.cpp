@@ -14,7 +14,7 @@
 #include "AcpiMachine.h"
 #include "BiosBlocks.h"
 #include "InfoBlock.h"
-#include "bios/AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 #include "bios/BiosBooleanItem.h"
 #include "bios/BiosNumberItem.h"
 #include "bios/BiosStringItem.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "BiosTestSupport.h"
-#include "bios/AcpiLibrary.h"
+#include "contract/AcpiLibrary.h"
 #include "bios/ItemInfoTraverser.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "RecordingWindow.h"
 #include "TestJournal.h"
 #include "WinTestSupport.h"
-#include "app/TapWatchLibrary.h"
+#include "contract/TapWatchLibrary.h"
 #include "journal/Journal.h"
 #include "win32base/UniqueHandle.h"
 
