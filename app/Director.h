@@ -36,6 +36,9 @@ class Director {
   // A hot-key showing runs: further hot keys are dropped. Set on the main thread, cleared at the end of
   // a showing.
   std::atomic<bool> Busy{false};
+  // A hot key or a notification is being handled, on the main thread: none other starts inside its
+  // waits.
+  bool Announcing = false;
 
  private:
   Director();

@@ -1,12 +1,17 @@
 #include <windows.h>
 
+#include "app/ClearOnExit.h"
 #include "app/Director.h"
 #include "app/Main.h"
+#include "framework/Application.h"
 #include "framework/Registry.h"
 #include "osd/FlashOsdManipulator.h"
 
 void Director::OnHotKey(std::uint32_t code) {
-  if (Busy)
+  // Also dropped while a hot key or a notification is being handled: inside its waits (the message to
+  // the configuration window, a BIOS item's message box) another may be sent to us, and a showing
+  // started there would run inside the one under way.
+  if (Busy || Announcing)
     return;
   std::array<std::uint32_t, 3> codes = HotKeyCodes();
   std::uint32_t level = 0;
@@ -14,12 +19,21 @@ void Director::OnHotKey(std::uint32_t code) {
     ++level;
   if (level == codes.size())
     return;
+  Announcing = true;
+  ClearOnExit announcing(Announcing);
   MainForm->SetLevel(level);
   FlashOsdWindowManipulator::Instance().FitToScreen();
   Busy = true;
+  // Until the showing has started, whatever ends this early must not leave every later hot key dropped;
+  // once it has, its own end clears Busy.
+  ClearOnExit busy(Busy);
   // The level in force, read back: a write that had no effect announces the level that still holds.
   const char* text = MainForm->GetLevelText();
+  // The session may have ended inside the item's message box: nothing new goes on the screen then.
+  if (framework::Application().Terminated())
+    return;
   FlashClass0Manipulator::Instance().Show(text, 0, 0);
+  busy.Keep();
   NotifyCompanionWindow();
 }
 
@@ -29,9 +43,20 @@ void Director::OnNotify(std::uint32_t code, bool& handled) {
     handled = false;
     return;
   }
+  // One that arrives while a hot key or a notification is being handled (sent back by the configuration
+  // window, say) announces the level whose showing is already under way: it is dropped.
+  if (Announcing)
+    return;
+  Announcing = true;
+  ClearOnExit announcing(Announcing);
   NotifyCompanionWindow();
+  // The session may have ended while the configuration window was answering.
+  if (framework::Application().Terminated())
+    return;
   FlashOsdWindowManipulator::Instance().FitToScreen();
   const char* text = MainForm->GetLevelText();
+  if (framework::Application().Terminated())
+    return;
   FlashClass0Manipulator::Instance().Show(text, 0, 0);
 }
 

@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <utility>
+
 #include "app/ClientId.h"
 #include "app/Director.h"
 #include "app/MessageFilter.h"
@@ -40,6 +42,7 @@ TMainForm::TMainForm()
   RegisterTimer.OnTimer = [this](framework::TObject* sender) { OnRegisterTimer(sender); };
   HotKeyButton.OnClick = [this](framework::TObject* sender) { HotKeyButtonClick(sender); };
   OnDestroy = [this](framework::TObject* sender) { FormDestroy(sender); };
+  OnEndSession = [this](framework::TObject* sender) { FormEndSession(sender); };
 
   LevelText.clear();
   GdiplusStartup(&GdiplusToken, &GdiplusInput, nullptr);
@@ -65,6 +68,19 @@ void TMainForm::TryRegister() {
 
 void TMainForm::FormDestroy(framework::TObject*) {
   GdiplusShutdown(GdiplusToken);
+  Unregister();
+}
+
+void TMainForm::FormEndSession(framework::TObject*) {
+  // No hot key is delivered to a program on its way out.
+  Director::ReleaseHook();
+  Unregister();
+}
+
+void TMainForm::Unregister() {
+  // Marked first: the call waits for the service, and the session may end inside that wait.
+  if (std::exchange(unregistered_, true))
+    return;
   // Also when no registration ever succeeded: the service may have seen one this form cannot know of.
   NkSysSvr_UnregisterNotify(Handle(), ClientIdW);
 }

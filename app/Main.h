@@ -40,6 +40,9 @@ class TMainForm : public framework::TForm {
   std::string LevelText;
 
   void FormDestroy(framework::TObject* sender);
+  // The session ends: the hot keys stop and the service forgets the form before the process may be
+  // ended. The form itself stays until the message loop has ended.
+  void FormEndSession(framework::TObject* sender);
   void OnRegisterTimer(framework::TObject* sender);
   void HotKeyButtonClick(framework::TObject* sender);
   // The last step of start-up, once both forms exist.
@@ -59,6 +62,10 @@ class TMainForm : public framework::TForm {
   void OnServiceNotify(framework::TMessage& message);
   void OnHotKeyMessage(framework::TMessage& message);
   void TryRegister();
+  // Once, whichever of the session's end and the form's destruction comes first.
+  void Unregister();
+
+  bool unregistered_ = false;
 };
 
 extern TMainForm* MainForm;

@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 
 #include <exception>
+#include <utility>
 
 #include "framework/Exception.h"
 #include "framework/Form.h"
@@ -150,11 +151,35 @@ void TApplication::DestroyForms() noexcept {
 }
 
 void TApplication::EndSession() noexcept {
+  if (std::exchange(sessionEnded_, true))
+    return;
   // Nothing the loop could still take from the queue may run: not a worker's task, not a form's timer.
   Terminate();
   if (mainThread_)
     mainThread_->Close();
-  DestroyForms();
+  // The forms themselves stay: the end may arrive inside a wait of a handler that goes on using them
+  // once it returns. They are destroyed after the loop, as at any other end.
+  RunEndSessionHandlers();
+}
+
+void TApplication::RunEndSessionHandlers() noexcept {
+  // A copy: a handler may wait, and inside its wait anything may happen to the list.
+  std::vector<TForm*> forms;
+  try {
+    for (auto it = forms_.rbegin(); it != forms_.rend(); ++it)
+      forms.push_back(it->form.get());
+  } catch (...) {
+    return;  // no memory for the list: the forms' own clean-up at their destruction is all there is
+  }
+  for (TForm* form : forms) {
+    if (!form->OnEndSession)
+      continue;
+    try {
+      form->OnEndSession(form);
+    } catch (...) {
+      HandleException();
+    }
+  }
 }
 
 MainThreadChannel& TApplication::MainThread() {
@@ -173,8 +198,8 @@ LRESULT TApplication::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      // The session ends once this returns and the process is ended without a quit message: the
-      // forms' own clean-up (the service unregistration among it) has to happen now.
+      // The session ends once this returns and the process may be ended without a quit message: what
+      // must not be left undone (the service unregistration among it) has to happen now.
       if (wParam)
         EndSession();
       return 0;

@@ -92,6 +92,7 @@ class TApplication : private WindowHost {
   void AdoptForm(std::unique_ptr<TForm> form, std::function<void()> forget);
   // The session is ending: the process may be ended as soon as WM_ENDSESSION returns.
   void EndSession() noexcept;
+  void RunEndSessionHandlers() noexcept;
   LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
   UniqueWindow window_;
@@ -99,6 +100,7 @@ class TApplication : private WindowHost {
   std::vector<OwnedForm> forms_;
   TForm* mainForm_ = nullptr;
   bool adopting_ = false;
+  bool sessionEnded_ = false;
   // Read by other threads (Terminate may come from any of them).
   std::atomic<DWORD> mainThreadId_{0};
   std::atomic<bool> terminated_{false};

@@ -83,6 +83,10 @@ class TForm : public TObject, private WindowHost {
   void Update();
 
   TNotifyEvent OnDestroy;
+  // The session is ending: what must be done before the process may be ended without warning. The
+  // form stays until the message loop has ended, since the end may come inside any wait of a handler
+  // that still uses it.
+  TNotifyEvent OnEndSession;
 
  protected:
   virtual void CreateParams(TCreateParams& params);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "AnnouncementFixture.h"
+#include "CompanionAnswerFixture.h"
 
 namespace e2e {
 namespace {
@@ -40,6 +42,32 @@ TEST_F(SessionEndTest, RightAfterEndIsRequested) {
 
 TEST_F(SessionEndTest, InTheFadeOut) {
   EndTheSessionOnce([&] { return journal.Find("flash", "callout").size() >= 2; });
+}
+
+// The session ends while the program waits for the configuration window's reply, in the middle of a
+// hot key's or a notification's handling: the handling that is under way must not run on into forms
+// that the end has taken away.
+class SessionEndInsideTheCompanionSendTest : public CompanionAnswerFixture {
+ protected:
+  void ExpectCleanEnd() {
+    std::optional<DWORD> code = program->WaitForExit(std::chrono::seconds(10));
+    ASSERT_TRUE(code.has_value()) << "the program did not end\n" << journal.Text();
+    EXPECT_EQ(*code, 0u) << "the program did not end cleanly\n" << program->Errors() << journal.Text();
+    EXPECT_EQ(journal.Find("svc", "unregister").size(), 1u) << journal.Text();
+    EXPECT_EQ(journal.Find("companion", "message").size(), 1u) << journal.Text();
+  }
+};
+
+TEST_F(SessionEndInsideTheCompanionSendTest, AfterAHotKeysShowing) {
+  StartAllWithCompanionAnswering(L"end-session");
+  HotKey(kCtrlAltB);
+  ExpectCleanEnd();
+}
+
+TEST_F(SessionEndInsideTheCompanionSendTest, BeforeANotificationsShowing) {
+  StartAllWithCompanionAnswering(L"end-session");
+  Notify(kLevelChange);
+  ExpectCleanEnd();
 }
 
 }  // namespace

@@ -10,10 +10,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: gearmain        run the configuration window until it is closed\n"
+    "       gearmain --answer end-session|notification\n"
+    "                       the same, and answer each announcement message by ending the session of\n"
+    "                       the program that sent it, or by sending it the service's notification\n"
     "       gearmain stop   close the running one and wait until it has ended";
 constexpr DWORD kStopWaitMs = 5000;
 
-int Run() {
+int Run(companion::Answer answer) {
   // The mutex settles two copies started at once; the window check also sees the suite's real one.
   win32base::UniqueKernelHandle running(CreateMutexW(nullptr, FALSE, L"GearShiftCompanionGearMain"));
   bool anotherCopy = running && GetLastError() == ERROR_ALREADY_EXISTS;
@@ -21,7 +24,7 @@ int Run() {
     std::fprintf(stderr, "gearmain: a GearMain window (TfrmGearMain) already runs in this session\n");
     return 1;
   }
-  companion::GearMainWindow window;
+  companion::GearMainWindow window(answer);
   if (!window.Create()) {
     std::fprintf(stderr, "gearmain: cannot create the window (error %lu)\n", GetLastError());
     return 1;
@@ -64,7 +67,13 @@ int Stop() {
 
 int main(int argc, char** argv) {
   if (argc == 1)
-    return Run();
+    return Run(companion::Answer::Nothing);
+  if (argc == 3 && std::strcmp(argv[1], "--answer") == 0) {
+    if (std::strcmp(argv[2], "end-session") == 0)
+      return Run(companion::Answer::EndSession);
+    if (std::strcmp(argv[2], "notification") == 0)
+      return Run(companion::Answer::Notification);
+  }
   if (argc == 2 && std::strcmp(argv[1], "stop") == 0)
     return Stop();
   std::fprintf(stderr, "gearmain: unknown arguments\n%s\n", kUsage);

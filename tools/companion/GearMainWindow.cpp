@@ -6,6 +6,35 @@
 #include "journal/Journal.h"
 
 namespace companion {
+namespace {
+
+// The program's own windows, found through its main form: its application window has no caption of
+// the suite's and is told apart by its class alone, among the windows of the main form's thread.
+constexpr const wchar_t* kApplicationWindowClass = L"TApplication";
+constexpr UINT kAnswerTimeoutMs = 5000;
+
+BOOL CALLBACK TakeApplicationWindow(HWND window, LPARAM found) {
+  wchar_t name[64];
+  if (GetClassNameW(window, name, 64) && lstrcmpW(name, kApplicationWindowClass) == 0) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND ProgramApplicationWindow(HWND mainForm) {
+  HWND found = nullptr;
+  EnumThreadWindows(GetWindowThreadProcessId(mainForm, nullptr), TakeApplicationWindow,
+                    reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerTimeoutMs, &result);
+}
+
+}  // namespace
 
 bool GearMainWindow::Create() {
   // Double clicks and the arrow cursor, as the program's own window classes have them.
@@ -34,6 +63,7 @@ LRESULT GearMainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
       } catch (...) {
         // Only the journal line can fail (out of memory); the sender does not use the reply anyway.
       }
+      SendAnswer();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -43,6 +73,24 @@ LRESULT GearMainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
       break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void GearMainWindow::SendAnswer() const noexcept {
+  if (answer_ == Answer::Nothing)
+    return;
+  // Sent from inside this handler: the program is still waiting for the reply to its message.
+  HWND mainForm = FindWindowW(contract::MainFormClass, contract::MainFormCaption);
+  if (!mainForm)
+    return;
+  if (answer_ == Answer::Notification) {
+    Send(mainForm, contract::ServiceNotifyMessage, contract::MessageTag,
+         static_cast<LPARAM>(contract::LevelChangeNotification));
+    return;
+  }
+  if (HWND application = ProgramApplicationWindow(mainForm)) {
+    Send(application, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    Send(application, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  }
 }
 
 HWND FindGearMainWindow() {
