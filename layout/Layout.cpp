@@ -58,10 +58,12 @@ void FlashOsdLayout::ShowProfile(std::int32_t profile) {
   FlashOsdForm->PlaceMovie(name, ProfileMovieWidth, ProfileMovieHeight);
 }
 
-void FlashOsdLayout::ShowLabel(const char* text) {
+bool FlashOsdLayout::ShowLabel(const char* text) {
   std::string request = LabelRequest(text ? text : "", CP_ACP);
   // Slot 0 whatever ShowProfile placed: the label always goes to the first movie.
   FlashOsdForm->SelectMovie(0);
+  if (!FlashOsdForm->CurrentMovie)
+    return false;
   FlashOsdForm->SendCommand(request);
   FlashOsdForm->PutOnTop();
   FlashOsdForm->SendShow();
@@ -70,6 +72,7 @@ void FlashOsdLayout::ShowLabel(const char* text) {
   // Both painted before the loop goes on: what reaches the screen is their finished pictures, never an
   // empty window or the form's plain colour.
   FlashOsdForm->PaintNow();
+  return true;
 }
 
 void FlashOsdLayout::EndMovie() {

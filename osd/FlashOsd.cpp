@@ -8,6 +8,8 @@
 TFlashOsdForm* FlashOsdForm = nullptr;
 std::int32_t OsdPhase = 0;
 framework::THandler MovieEventHandler;
+std::uint32_t CallOutsOwed = 0;
+std::uint32_t CallOutsDisowned = 0;
 TCallOutRoutes CallOutRoutes;
 
 namespace {
@@ -148,13 +150,15 @@ void TFlashOsdForm::PaintNow() {
     UpdateWindow(CurrentMovie->PlayerWindow);
 }
 
-void TFlashOsdForm::Send(const std::string& request) {
+bool TFlashOsdForm::Send(const std::string& request) {
   if (!CurrentMovie)
-    return;
+    return false;
   std::wstring wide = framework::Widen(request);
   framework::UniqueBstr text(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
-  if (text)
-    CurrentMovie->CallFunction(text.Get());
+  if (!text)
+    return false;
+  CurrentMovie->CallFunction(text.Get());
+  return true;
 }
 
 void TFlashOsdForm::SendCommand(const std::string& request) {
@@ -163,12 +167,18 @@ void TFlashOsdForm::SendCommand(const std::string& request) {
 }
 
 void TFlashOsdForm::SendShow() {
-  Send(InvokeRequest("externalCommand", "show"));
+  if (Send(InvokeRequest("externalCommand", "show")))
+    ++CallOutsOwed;
   ShowMovies();
 }
 
 void TFlashOsdForm::SendEnd() {
-  Send(InvokeRequest("externalCommand", "end"));
+  if (Send(InvokeRequest("externalCommand", "end")))
+    ++CallOutsOwed;
+}
+
+void TFlashOsdForm::DisownCallOuts() {
+  CallOutsDisowned = CallOutsOwed;
 }
 
 void TFlashOsdForm::SetMovieEventHandler(framework::THandler handler) {
@@ -235,6 +245,13 @@ void MoveToTheNextStep() {
 }  // namespace
 
 void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) noexcept {
+  // A call-out beyond those asked for (a movie may call out on its own) is taken as it comes.
+  if (CallOutsOwed > 0)
+    --CallOutsOwed;
+  if (CallOutsDisowned > 0) {
+    --CallOutsDisowned;
+    return;
+  }
   try {
     MoveToTheNextStep();
   } catch (...) {

@@ -60,6 +60,9 @@ class TFlashOsdForm : public framework::TForm {
   void SendCommand(const std::string& request);
   void SendShow();
   void SendEnd();
+  // The showing that the call-outs still owed were asked for has been ended without them: they are
+  // swallowed when they come, so that they do not step a later showing on.
+  void DisownCallOuts();
   void SetMovieEventHandler(framework::THandler handler);
   int AllocateSlot(const std::string& name);
   int FindSlot(const std::string& name) const;
@@ -72,17 +75,25 @@ class TFlashOsdForm : public framework::TForm {
   void CreateParams(framework::TCreateParams& params) override;
 
  private:
-  // Makes the slot's player if it has none yet; false when no player can be had (the library or one
-  // of its entries is missing, or it made no window). The slot stays claimed for a later try.
+  // Makes the slot's player if it has none yet; false when no player can be had (the library or an
+  // entry that a showing calls is missing, or it made no window). The slot stays claimed for a later try.
   bool CreatePlayer(int slot, int width, int height);
-  void Send(const std::string& request);
+  // False when there is no movie to send it to.
+  bool Send(const std::string& request);
 };
 
 extern TFlashOsdForm* FlashOsdForm;
 
 // The slot index of the selected movie, or 7 or 8 after the first call-out of the movie of slot 0 or 1.
 extern std::int32_t OsdPhase;
+// No movie's step: a call-out in this phase does nothing.
+inline constexpr std::int32_t OsdPhaseIdle = 9;
 extern framework::THandler MovieEventHandler;
+// A movie answers every "show" and every "end" it is sent with one call-out, in the order sent: these
+// are the call-outs still to come, and the first CallOutsDisowned of them belong to a showing that has
+// been ended already.
+extern std::uint32_t CallOutsOwed;
+extern std::uint32_t CallOutsDisowned;
 
 // Where the call-outs lead, set when the showings are readied; until then a call-out that needs one
 // does nothing. MovieSignal takes the first call-out of the movie of slot 0 or 1, with the slot;

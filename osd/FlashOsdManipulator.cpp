@@ -31,8 +31,10 @@ FlashClass0Manipulator& FlashClass0Manipulator::Instance() {
   return *manipulator;
 }
 
-FlashClass0Manipulator::FlashClass0Manipulator() : deadline_(ShowingDeadline, false) {
+FlashClass0Manipulator::FlashClass0Manipulator()
+    : deadline_(ShowingDeadline, false), nothingToShow_(USER_TIMER_MINIMUM, false) {
   deadline_.OnTimer = [this](framework::TObject* sender) { OnShowingDeadline(sender); };
+  nothingToShow_.OnTimer = [this](framework::TObject* sender) { OnNothingToShow(sender); };
 }
 
 void FlashClass0Manipulator::Show(const char* text, std::int32_t a, std::int32_t b) {
@@ -42,7 +44,11 @@ void FlashClass0Manipulator::Show(const char* text, std::int32_t a, std::int32_t
   deadline_.SetEnabled(false);
   deadline_.SetEnabled(true);
   FlashOsdLayout::Instance().ShowProfile(0);
-  FlashOsdLayout::Instance().ShowLabel(text);
+  // Without a player the OSD would be a top-most sheet over the whole desktop that swallows every
+  // click and says nothing; the level is set all the same, so the showing just ends. It ends from the
+  // message loop, as a showing does, once whoever showed it has done what follows its Show.
+  if (!FlashOsdLayout::Instance().ShowLabel(text))
+    nothingToShow_.SetEnabled(true);
   Shown = 1;
 }
 
@@ -71,9 +77,27 @@ void FlashClass0Manipulator::EndShowing() {
 
 void FlashClass0Manipulator::StopDeadline() {
   deadline_.SetEnabled(false);
+  nothingToShow_.SetEnabled(false);
 }
 
 void FlashClass0Manipulator::OnShowingDeadline(framework::TObject*) {
+  EndShowingEarly();
+}
+
+void FlashClass0Manipulator::OnNothingToShow(framework::TObject*) {
+  nothingToShow_.SetEnabled(false);
+  EndShowingEarly();
+}
+
+void FlashClass0Manipulator::EndShowingEarly() {
+  // The movie may still answer what this showing asked of it, and its threads may still be waiting:
+  // none of that may step the next showing on, cut it short or clear Busy in its middle. The threads
+  // find another generation, the owed call-outs are swallowed, and until the next showing selects its
+  // movie a call-out has nothing to start.
+  ++generation_;
+  FlashOsdForm->DisownCallOuts();
+  FlashOsdForm->SetMovieEventHandler({});
+  OsdPhase = OsdPhaseIdle;
   EndShowing();
 }
 
@@ -88,7 +112,10 @@ void FlashClass2Manipulator::StartOsdTimer() {
 
 void TWaitThread::Execute() {
   Sleep(static_cast<DWORD>(Delay));
-  Synchronize(OnElapsed);
+  Synchronize([this] {
+    if (Generation == FlashClass0Manipulator::Instance().Generation())
+      OnElapsed.Run();
+  });
 }
 
 void TMaskFanoutThread::Execute() {
@@ -100,19 +127,25 @@ void TMaskFanoutThread::Execute() {
     elapsed = GetTickCount() - start;
   // The windows and Busy belong to the main thread: the hiding and the clearing happen there, in this
   // order, and not at all once the main thread has stopped taking work.
-  Synchronize([] { FlashClass0Manipulator::Instance().EndShowing(); });
+  Synchronize([this] {
+    FlashClass0Manipulator& manipulator = FlashClass0Manipulator::Instance();
+    if (Generation == manipulator.Generation())
+      manipulator.EndShowing();
+  });
 }
 
 void StartWaitThread(std::int32_t delay, framework::THandler handler) {
   auto* thread = new TWaitThread();  // frees itself when it has run
   thread->Delay = delay;
   thread->OnElapsed = handler;
+  thread->Generation = FlashClass0Manipulator::Instance().Generation();
   thread->FreeOnTerminate = true;
   thread->Start();
 }
 
 void StartFadeOutThread() {
   auto* thread = new TMaskFanoutThread();  // frees itself when it has run
+  thread->Generation = FlashClass0Manipulator::Instance().Generation();
   thread->FreeOnTerminate = true;
   thread->Start();
 }

@@ -34,7 +34,9 @@ class FlashOsdWindowManipulator {
 class FlashClass0Manipulator {
  public:
   static FlashClass0Manipulator& Instance();
-  // Returns at once; the showing goes on through the movie's call-outs.
+  // Returns at once; the showing goes on through the movie's call-outs. With no movie to show (no
+  // usable player) the OSD is not shown at all, and the showing ends once the caller's message has
+  // been handled.
   void Show(const char* text, std::int32_t a, std::int32_t b);
   void OnMovieSignal(std::int32_t kind);
   void BeginEnd();
@@ -43,6 +45,10 @@ class FlashClass0Manipulator {
   void EndShowing();
   // The OSD form is going: a showing's deadline must not fire at a form that is gone.
   void StopDeadline();
+  // A number that changes whenever a showing is ended before its movie finished: what a showing
+  // left waiting (a wait or fade-out thread) carries the number it was started under, and acts only
+  // while it is still the same.
+  std::uint32_t Generation() const { return generation_; }
 
   std::int32_t A = 0;  // the last Show's two numbers, kept as given
   std::int32_t B = 0;
@@ -53,8 +59,14 @@ class FlashClass0Manipulator {
  private:
   FlashClass0Manipulator();
   void OnShowingDeadline(framework::TObject* sender);
+  void OnNothingToShow(framework::TObject* sender);
+  // Ends the showing in progress before its movie has finished, and leaves nothing of it armed.
+  void EndShowingEarly();
 
   framework::TTimer deadline_;
+  // Ends a showing that has no movie to show, once the message that started it has been handled.
+  framework::TTimer nothingToShow_;
+  std::uint32_t generation_ = 0;
 };
 
 // A movie of slot 4: each call-out starts the OSD form's timer.
@@ -77,6 +89,8 @@ class TWaitThread : public framework::TThread {
 
   framework::THandler OnElapsed;
   std::int32_t Delay = 0;
+  // The manipulator's generation it was started under; OnElapsed is not run under another.
+  std::uint32_t Generation = 0;
 
  protected:
   void Execute() override;
@@ -86,6 +100,9 @@ class TWaitThread : public framework::TThread {
 class TMaskFanoutThread : public framework::TThread {
  public:
   TMaskFanoutThread() = default;
+
+  // The manipulator's generation it was started under; it ends no showing under another.
+  std::uint32_t Generation = 0;
 
  protected:
   void Execute() override;

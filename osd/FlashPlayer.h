@@ -23,7 +23,7 @@ void LoadFlashLibrary();
 
 const FlashPlayerEntries& FlashPlayer();
 
-// The library is loaded and has every entry: only then can a movie be created.
+// The library is loaded and has every entry that a showing calls: only then can a movie be created.
 bool FlashPlayerComplete();
 
 }  // namespace osd
