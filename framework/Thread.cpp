@@ -53,13 +53,16 @@ void TThread::WaitFor() noexcept {
   }
   // Only the channel's wake-ups are taken from the queue: everything else waits for the message loop,
   // so that deleting a thread runs no other handler of the program inside the delete.
-  // Also a wake-up queued before the wait began, or seen by an earlier look at the queue: without
-  // MWMO_INPUTAVAILABLE only messages new since that look would end the wait.
-  while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_POSTMESSAGE, MWMO_INPUTAVAILABLE) ==
-         WAIT_OBJECT_0 + 1) {
+  // The wake-ups already queued are run before the first wait, so a wake-up queued before the wait
+  // began, or seen by an earlier look at the queue, is not missed. The wait then wakes only for
+  // messages new since that look: one that waits for the loop would otherwise end every wait at once,
+  // and the wait would spin until the thread ends.
+  for (;;) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, wake, wake, PM_REMOVE))
       DispatchMessageW(&msg);
+    if (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_POSTMESSAGE, 0) != WAIT_OBJECT_0 + 1)
+      return;
   }
 }
 

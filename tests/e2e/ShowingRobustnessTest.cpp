@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <iostream>
 #include <string>
 
@@ -53,6 +56,68 @@ TEST_F(ShowingRobustnessTest, WithoutThePlayerLibraryTheLevelIsStillSetAndNoEmpt
   HotKey(kCtrlAltA);  // accepted again: the program is no longer busy
   ASSERT_EQ(journal.WaitFor("acpi", "write", 2).size(), 2u) << journal.Text();
   EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 0 3");
+  CloseProgram(mainWindow);
+}
+
+TEST_F(ShowingRobustnessTest, APlayerLibraryWithoutTheEntriesTheProgramNeverCallsStillPlays) {
+  // A player library that has flash_create, the call-back setter and flash_callFunction, but neither
+  // flash_play nor flash_stop, which the program looks up and never calls.
+  wchar_t runner[MAX_PATH];
+  GetModuleFileNameW(nullptr, runner, MAX_PATH);
+  std::wstring player(runner);
+  player = player.substr(0, player.find_last_of(L"\\/")) + L"\\player-without-play-and-stop\\swfhost.dll";
+  UseFolderWithout({L"swfhost.dll"});
+  ASSERT_TRUE(CopyFileW(player.c_str(), (copiedFolder + L"\\swfhost.dll").c_str(), FALSE))
+      << "no test player";
+  StartAll();
+  HotKey(kCtrlAltA);
+  ASSERT_TRUE(WaitForShowingsToEnd(1));
+  CloseProgram(mainWindow);
+}
+
+TEST_F(ShowingRobustnessTest, AShowingTheDeadlineEndedLeavesNothingThatCutsTheNextShowingShort) {
+  // A movie whose outro outlasts the showing's deadline: the deadline ends the first showing while its
+  // movie still owes the outro's call-out, which then comes in the middle of the next showing.
+  UseFolderWithout({});
+  const std::wstring moviePath = copiedFolder + L"\\Resource\\GearProfileOn.swf";
+  std::string movie;
+  {
+    std::ifstream in(std::filesystem::path(moviePath), std::ios::binary);
+    movie.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  const std::size_t outro = movie.find("outro.ms = ");
+  ASSERT_NE(outro, std::string::npos) << "the movie has no outro time";
+  movie.replace(outro, movie.find('\n', outro) - outro, "outro.ms = 9000");
+  std::ofstream(std::filesystem::path(moviePath), std::ios::binary | std::ios::trunc) << movie;
+  StartAll();
+
+  HotKey(kCtrlAltA);
+  ASSERT_FALSE(journal.WaitFor("acpi", "write").empty()) << journal.Text();
+  // Whether the movie has been asked for that clip since the journal's line "from".
+  auto requested = [&](std::size_t from, const std::string& request) {
+    auto lines = journal.Lines();
+    for (std::size_t i = from; i < lines.size(); ++i)
+      if (lines[i].Event == "call" && lines[i].Text.find(">" + request + "<") != std::string::npos)
+        return true;
+    return false;
+  };
+  ASSERT_TRUE(
+      wintest::WaitUntil([&] { return requested(0, "end") && !OsdVisible(); }, std::chrono::seconds(30)))
+      << "the deadline did not end the first showing\n"
+      << journal.Text();
+
+  const std::size_t before = journal.Lines().size();
+  HotKey(kCtrlAltB);
+  ASSERT_EQ(journal.WaitFor("acpi", "write", 2).size(), 2u) << journal.Text();
+  // The second showing is hidden by its own end (here its deadline again), which comes after it has
+  // asked its movie for the outro; a call-out owed to the first showing must not hide it before.
+  ASSERT_TRUE(wintest::WaitUntil([&] { return requested(before, "show") && OsdVisible(); }))
+      << journal.Text();
+  ASSERT_TRUE(wintest::WaitUntil([&] { return !OsdVisible(); }, std::chrono::seconds(40)))
+      << "the second showing did not end\n"
+      << journal.Text();
+  EXPECT_TRUE(requested(before, "end")) << "the second showing was hidden before it asked for its outro\n"
+                                        << journal.Text();
   CloseProgram(mainWindow);
 }
 

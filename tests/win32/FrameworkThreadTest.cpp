@@ -149,6 +149,35 @@ TEST_F(FrameworkThreadTest, WaitForSeesAWakeUpQueuedBeforeItBegan) {
   EXPECT_FALSE(rescued.load()) << "the wait began only with a wake-up queued after it";
 }
 
+// The time this thread has spent on a processor, in milliseconds.
+double ProcessorMillisecondsOfThisThread() {
+  FILETIME creation, exit, kernel, user;
+  if (!GetThreadTimes(GetCurrentThread(), &creation, &exit, &kernel, &user))
+    return 0;
+  auto ticks = [](const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+TEST_F(FrameworkThreadTest, WaitForSleepsWhileAnotherMessageWaitsForTheLoop) {
+  // Any message but the channel's wake-up stays queued for the message loop during the wait.
+  const UINT other = RegisterWindowMessageW(L"GearShiftTestOtherMessage");
+  ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), other, 0, 0));
+  auto thread = std::make_unique<TTestThread>([](TTestThread&) { Sleep(1500); });
+  thread->Start();
+  const auto began = std::chrono::steady_clock::now();
+  const double processorBefore = ProcessorMillisecondsOfThisThread();
+  thread.reset();
+  const double processor = ProcessorMillisecondsOfThisThread() - processorBefore;
+  const double waited =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, other, other, PM_REMOVE)) << "the wait took the other message";
+  EXPECT_LT(processor, waited / 10) << "the wait of " << waited << " ms kept a processor busy for "
+                                    << processor << " ms";
+}
+
 TEST_F(FrameworkThreadTest, SynchronizeAfterTheLoopHasEndedReturnsFalseUnrun) {
   framework::Application().Terminate();
   framework::Application().Run();
