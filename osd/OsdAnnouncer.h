@@ -39,8 +39,6 @@ class OsdAnnouncer {
   // which the system's own answer serves.
   bool AnswerGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-  const std::wstring& Name() const { return name_; }
-
  private:
   ComApartment apartment_;
   HWND window_ = nullptr;
