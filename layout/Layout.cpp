@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/Application.h"
+#include "framework/Text.h"
 #include "layout/BackdropImage.h"
 #include "layout/LabelRequest.h"
 #include "osd/FlashOsd.h"
@@ -72,6 +73,8 @@ bool FlashOsdLayout::ShowLabel(const char* text) {
   // Both painted before the loop goes on: what reaches the screen is their finished pictures, never an
   // empty window or the form's plain colour.
   FlashOsdForm->PaintNow();
+  // Heard once the movie is seen, with the whole text: the request may have had to cut it.
+  FlashOsdForm->Announcer.Announce(framework::Widen(text ? text : ""));
   return true;
 }
 
@@ -86,6 +89,7 @@ void FlashOsdLayout::SetOsdTimer(bool on) {
 }
 
 void FlashOsdLayout::HideOsd() {
+  FlashOsdForm->Announcer.Silence();
   FlashOsdForm->HideMovies();
   FlashOsdForm->Hide();
 }

@@ -61,12 +61,25 @@ TFlashOsdForm::TFlashOsdForm()
       OsdTimer(OsdTimerInterval, false) {
   OsdTimer.OnTimer = [this](framework::TObject* sender) { OnOsdTimer(sender); };
   // The window exists, hidden, from start-up on: the movies are placed relative to it.
-  Handle();
+  Announcer.Attach(Handle());
 }
 
 void TFlashOsdForm::CreateParams(framework::TCreateParams& params) {
   TForm::CreateParams(params);
   params.ExStyle = (params.ExStyle | OsdExtendedStyle) & ~static_cast<DWORD>(WS_EX_APPWINDOW);
+}
+
+void TFlashOsdForm::Dispatch(framework::TMessage& message) {
+  switch (message.Msg) {
+    case WM_GETOBJECT:
+      if (Announcer.AnswerGetObject(message.WParam, message.LParam, message.Result))
+        return;
+      break;
+    case WM_DESTROY:
+      Announcer.Detach();
+      break;
+  }
+  TForm::Dispatch(message);
 }
 
 void TFlashOsdForm::CreateMovie(const std::string& name, const std::string& fileName, int width, int height) {

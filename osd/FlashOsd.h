@@ -13,6 +13,7 @@
 #include "framework/Image.h"
 #include "framework/Timer.h"
 #include "framework/UniqueHandle.h"
+#include "osd/OsdAnnouncer.h"
 #include "osd/PlayerRequests.h"
 #include "osd/TransFlash.h"
 
@@ -40,6 +41,8 @@ class TFlashOsdForm : public framework::TForm {
  public:
   TFlashOsdForm();
 
+  // What screen readers hear of each showing; it answers for the window, so it is made before it.
+  OsdAnnouncer Announcer;
   framework::TImage Background;  // the backdrop, sized to the screen before each showing
   framework::TTimer OsdTimer;
   TTransFlash* CurrentMovie = nullptr;
@@ -73,6 +76,7 @@ class TFlashOsdForm : public framework::TForm {
 
  protected:
   void CreateParams(framework::TCreateParams& params) override;
+  void Dispatch(framework::TMessage& message) override;
 
  private:
   // Makes the slot's player if it has none yet; false when no player can be had (the library or an
