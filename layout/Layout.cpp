@@ -9,6 +9,7 @@
 #include "layout/BackdropImage.h"
 #include "layout/LabelRequest.h"
 #include "osd/FlashOsd.h"
+#include "osd/ScreenScale.h"
 
 bool moviesLoaded = false;
 
@@ -38,9 +39,15 @@ void FlashOsdLayout::SizeToScreen() {
   form.Invalidate();
 }
 
+SIZE MovieSizeOnScreen() {
+  UINT dpi = PrimaryScreenDpi();
+  return {ScaledToDpi(ProfileMovieWidth, dpi), ScaledToDpi(ProfileMovieHeight, dpi)};
+}
+
 void FlashOsdLayout::LoadMovies() {
-  FlashOsdForm->CreateMovie(ProfileOnMovieName, ProfileOnMovieFile, ProfileMovieWidth, ProfileMovieHeight);
-  FlashOsdForm->CreateMovie(ProfileOffMovieName, ProfileOffMovieFile, ProfileMovieWidth, ProfileMovieHeight);
+  SIZE size = MovieSizeOnScreen();
+  FlashOsdForm->CreateMovie(ProfileOnMovieName, ProfileOnMovieFile, size.cx, size.cy);
+  FlashOsdForm->CreateMovie(ProfileOffMovieName, ProfileOffMovieFile, size.cx, size.cy);
   HideOsd();
 }
 
@@ -56,7 +63,8 @@ void FlashOsdLayout::ShowProfile(std::int32_t profile) {
     name = ProfileOffMovieName;
   else
     return;
-  FlashOsdForm->PlaceMovie(name, ProfileMovieWidth, ProfileMovieHeight);
+  SIZE size = MovieSizeOnScreen();
+  FlashOsdForm->PlaceMovie(name, size.cx, size.cy);
 }
 
 bool FlashOsdLayout::ShowLabel(const char* text) {

@@ -3,15 +3,21 @@
 #include <cstdint>
 #include <memory>
 
+#include <windows.h>
+
 #include "framework/Bitmap.h"
 
 inline constexpr char ProfileOnMovieName[] = "GearProfileOn";
 inline constexpr char ProfileOnMovieFile[] = "GearProfileOn.swf";
 inline constexpr char ProfileOffMovieName[] = "GearProfileOff";
 inline constexpr char ProfileOffMovieFile[] = "GearProfileOff.swf";
+// At 96 dpi; on the screen the movie is scaled by its DPI.
 inline constexpr int ProfileMovieWidth = 400;
 inline constexpr int ProfileMovieHeight = 650;
 inline constexpr wchar_t BackdropFile[] = L"bg_smoke01.png";
+
+// The profile movies' size on the primary screen, in its physical pixels.
+SIZE MovieSizeOnScreen();
 
 // Puts the OSD together on the OSD form: the backdrop stretched over the whole primary screen, the
 // profile movies in front of it. It keeps nothing of a showing; the manipulators order the steps.

@@ -78,6 +78,12 @@ void TFlashOsdForm::Dispatch(framework::TMessage& message) {
     case WM_DESTROY:
       Announcer.Detach();
       break;
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+    case WM_SETTINGCHANGE:
+      if (OnScreenChanged)
+        OnScreenChanged();
+      break;
   }
   TForm::Dispatch(message);
 }
@@ -121,7 +127,11 @@ int TFlashOsdForm::PlaceMovie(const std::string& name, int width, int height) {
   if (!CreatePlayer(slot, width, height))
     return 0;
   POINT at = MoviePosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
-  return FlashItems[slot].Flash->SetPosition(at.x, at.y);
+  TTransFlash& flash = *FlashItems[slot].Flash;
+  // The size follows the screen's DPI, which may have changed since the movie was made.
+  if (flash.Width != width || flash.Height != height)
+    flash.SetSize(width, height);
+  return flash.SetPosition(at.x, at.y);
 }
 
 void TFlashOsdForm::SelectMovie(int index) {

@@ -73,6 +73,8 @@ class TFlashOsdForm : public framework::TForm {
 
   // Told when the one-shot timer has run out; set by whoever runs the showings.
   framework::THandler OnOsdTimedOut;
+  // Told when the screen's size or DPI may have changed; set by whoever lays the OSD out.
+  std::function<void()> OnScreenChanged;
 
  protected:
   void CreateParams(framework::TCreateParams& params) override;

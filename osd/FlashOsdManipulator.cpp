@@ -12,6 +12,9 @@ void FlashOsdWindowManipulator::Prepare() {
   ConnectCallOuts();
   FlashOsdForm->Hide();
   FlashOsdLayout::Instance().LoadBackground();
+  // The backdrop is scaled to the screen now, not at the first hot key: the first showing then costs
+  // what a later one does.
+  FlashOsdLayout::Instance().SizeToScreen();
 }
 
 void FlashOsdWindowManipulator::ConnectCallOuts() {
@@ -20,6 +23,12 @@ void FlashOsdWindowManipulator::ConnectCallOuts() {
   };
   CallOutRoutes.StartOsdTimer = [] { FlashClass2Manipulator::Instance().StartOsdTimer(); };
   FlashOsdForm->OnDestroy = [](framework::TObject*) { FlashClass0Manipulator::Instance().StopDeadline(); };
+  // Between showings the backdrop is scaled to a changed screen at once, so the next showing does not
+  // wait for it; a showing on the screen keeps its size, and the next one fits it.
+  FlashOsdForm->OnScreenChanged = [] {
+    if (!IsWindowVisible(FlashOsdForm->Handle()))
+      FlashOsdLayout::Instance().SizeToScreen();
+  };
 }
 
 void FlashOsdWindowManipulator::FitToScreen() {

@@ -21,6 +21,8 @@
 # ...; GS_WINEPREFIX names another folder for them), held under an flock for the harness's life, so
 # that ending a prefix's processes never ends another run's.
 #
+# GS_SCREEN gives the virtual screen another size and depth than 1920x1080x24 (as Xvfb's -screen takes it).
+#
 # GS_WINE_CPUS, a core list as taskset takes it (e.g. 0), pins Xvfb, the wineserver and the processes
 # that Wine starts for the prefix to those cores; benchmarks set it, because work handed between the
 # cores of these machines is slow to arrive. The caller pins its own programs the same way.
@@ -251,7 +253,7 @@ wine_harness_up() {
   for n in $(seq 90 140); do
     [ "$use" != live ] || break
     [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
-    "${_gs_pin[@]}" Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
+    "${_gs_pin[@]}" Xvfb ":$n" -screen 0 "${GS_SCREEN:-1920x1080x24}" -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
     _gs_xvfb_pid=$!
     if _gs_xvfb_ready "$n"; then
       export DISPLAY=":$n" GS_XVFB_PID=$_gs_xvfb_pid

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -242,6 +243,38 @@ MovieParseResult ParseMovieDescription(std::string_view text, std::string_view f
                   "'label.minsize' is larger than 'label.size'");
   result.movie = std::move(movie);
   return result;
+}
+
+MovieDescription ScaledTo(const MovieDescription& movie, int width, int height) {
+  if (width <= 0 || height <= 0 || movie.width <= 0 || movie.height <= 0 ||
+      (width == movie.width && height == movie.height))
+    return movie;
+  const double sx = static_cast<double>(width) / movie.width, sy = static_cast<double>(height) / movie.height;
+  const double length = std::min(sx, sy);
+  auto x = [sx](int value) { return static_cast<int>(std::lround(value * sx)); };
+  auto y = [sy](int value) { return static_cast<int>(std::lround(value * sy)); };
+  // A line or a size that the design draws stays at least a pixel.
+  auto scaled = [length](int value) {
+    int result = static_cast<int>(std::lround(value * length));
+    return value > 0 ? std::max(result, 1) : result;
+  };
+  MovieDescription drawn = movie;
+  drawn.width = width;
+  drawn.height = height;
+  drawn.radius = scaled(movie.radius);
+  drawn.borderWidth = scaled(movie.borderWidth);
+  drawn.glyphX = x(movie.glyphX);
+  drawn.glyphY = y(movie.glyphY);
+  drawn.glyphRadius = scaled(movie.glyphRadius);
+  drawn.titleSize = scaled(movie.titleSize);
+  drawn.titleTop = y(movie.titleTop);
+  drawn.labelSize = scaled(movie.labelSize);
+  drawn.labelMinSize = scaled(movie.labelMinSize);
+  drawn.labelBox = {x(movie.labelBox.left), y(movie.labelBox.top), x(movie.labelBox.right),
+                    y(movie.labelBox.bottom)};
+  drawn.introSlide = scaled(movie.introSlide);
+  drawn.outroSlide = scaled(movie.outroSlide);
+  return drawn;
 }
 
 }  // namespace swfhost

@@ -66,6 +66,11 @@ struct MovieParseResult {
 // All or nothing: a file with one bad value is refused whole, so a movie never plays half its design.
 MovieParseResult ParseMovieDescription(std::string_view text, std::string_view fileName);
 
+// The movie drawn at another size, as a vector movie is: every place and length of the design scaled to
+// it (places by their own axis, lengths by the smaller of the two scales), its times unchanged. A size
+// that is not positive leaves the movie as it is.
+MovieDescription ScaledTo(const MovieDescription& movie, int width, int height);
+
 // Descriptions larger than this are refused unread; the shipped ones are well under a kilobyte.
 inline constexpr std::size_t kMaxMovieFileSize = 64 * 1024;
 

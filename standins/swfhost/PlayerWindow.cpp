@@ -130,6 +130,7 @@ bool RegisterPlayerClass(WNDCLASSEXW windowClass) {
 
 PlayerWindow::PlayerWindow(MovieDescription movie, std::string movieProblem)
     : movie_(std::move(movie)),
+      drawn_(movie_),
       movieProblem_(std::move(movieProblem)),
       timeline_(ClipTiming{movie_.introMs, movie_.outroMs, movie_.introSlide, movie_.outroSlide}) {}
 
@@ -238,6 +239,7 @@ LRESULT PlayerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_SIZE:
+      FitToWindow(LOWORD(lParam), HIWORD(lParam));
       ApplyShape(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_ERASEBKGND:
@@ -306,7 +308,7 @@ bool PlayerWindow::OnRequest(const VARIANT& request) {
   PlayerCommand command = CommandFor(*parsed.request);
   switch (command.action) {
     case PlayerAction::ChangeLabel:
-      art_.SetLabel(movie_, std::wstring(command.label.begin(), command.label.end()));
+      art_.SetLabel(drawn_, std::wstring(command.label.begin(), command.label.end()));
       InvalidateRect(window_.Get(), nullptr, FALSE);
       return true;
     case PlayerAction::Show:
@@ -370,8 +372,11 @@ void PlayerWindow::OnPaint() {
   RECT client{};
   GetClientRect(window, &client);
   if (!frame_)
-    frame_.Create(movie_.width, movie_.height);
-  if (!frame_ || !art_.Compose(frame_, movie_, timeline_.FrameAt(Now()))) {
+    frame_.Create(drawn_.width, drawn_.height);
+  Frame frame = timeline_.FrameAt(Now());
+  // The timeline slides in the design's pixels.
+  frame.slide = frame.slide * drawn_.height / movie_.height;
+  if (!frame_ || !art_.Compose(frame_, drawn_, frame)) {
     // Nothing to draw with: a plain dark face rather than whatever was behind.
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     return;
@@ -396,6 +401,18 @@ void PlayerWindow::OnVisibility(bool visible) {
     art_.ReleaseAnimation();
     frame_.Reset();
   }
+}
+
+void PlayerWindow::FitToWindow(int width, int height) {
+  if (width <= 0 || height <= 0 || (width == drawn_.width && height == drawn_.height))
+    return;
+  drawn_ = ScaledTo(movie_, width, height);
+  // Every picture was made for the old size; the label's text stays and is set again at the new one.
+  std::wstring label = art_.LabelText();
+  art_.Reset(label);
+  if (!label.empty())
+    art_.SetLabel(drawn_, label);
+  frame_.Reset();
 }
 
 void PlayerWindow::ApplyShape(int width, int height) {

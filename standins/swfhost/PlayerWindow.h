@@ -47,11 +47,14 @@ class PlayerWindow : private win32base::BaseWindow<PlayerWindow> {
   void OnPaint();
   void OnVisibility(bool visible);
   void ApplyShape(int width, int height);
+  // Draws the movie at the window's size from now on, as sharp as at its designed size.
+  void FitToWindow(int width, int height);
   void Refresh();
   std::string Subject() const;
 
   win32base::UniqueWindow window_;
   MovieDescription movie_;
+  MovieDescription drawn_;  // the movie at the window's size
   std::string movieProblem_;
   Timeline timeline_;
   MovieArt art_;

@@ -82,6 +82,7 @@ class MovieArt {
   bool Compose(const Surface& target, const MovieDescription& movie, Frame frame);
 
   const FittedLabel& Label() const { return label_; }
+  const std::wstring& LabelText() const { return labelText_; }
 
  private:
   // One per step of a tooth's turn: the intro turns the gear by one tooth.

@@ -1,7 +1,7 @@
 # cmake -DOBJDUMP=... -DBINARY=... -P CheckManifest.cmake
 # Fails unless BINARY carries its manifest where the loader looks for it (resource 1 of type
 # RT_MANIFEST) and the manifest asks for the user's own rights, names Windows 7 to 11 as supported and
-# keeps the program unaware of the screen's DPI.
+# declares the program aware of each monitor's DPI (PerMonitorV2, then the older forms).
 foreach(required OBJDUMP BINARY)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "CheckManifest.cmake needs -D${required}=...")
@@ -25,7 +25,8 @@ set(required_texts
     "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"  # Windows 8
     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"  # Windows 8.1
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"  # Windows 10 and 11
-    ">false</dpiAware>")
+    ">true/pm</dpiAware>"
+    ">PerMonitorV2, PerMonitor</dpiAwareness>")
 foreach(required IN LISTS required_texts)
   string(FIND "${text}" "${required}" at)
   if(at EQUAL -1)
