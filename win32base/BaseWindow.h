@@ -5,6 +5,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "win32base/WindowLifeMessages.h"
+
 namespace win32base {
 
 // Cuts a window off from the object it answers for: the window gets the system's default handling from
@@ -25,7 +27,8 @@ inline void DetachWindowObject(HWND window) noexcept {
 // another base of it) as CreateWindowEx's last argument, forwards every message to the object's
 // HandleMessage from WM_NCCREATE on. WM_NCDESTROY is the last message the object hears, so it may free
 // itself there. Messages before WM_NCCREATE (WM_GETMINMAXINFO), after WM_NCDESTROY or after a detach
-// get the default handling.
+// get the default handling. Window-life messages that another thread or process sent are ignored
+// altogether, and a window takes an object once only: a detached window never reaches one again.
 template <class Derived>
 class BaseWindow {
  public:
@@ -33,7 +36,15 @@ class BaseWindow {
     static_assert(std::is_base_of_v<BaseWindow, Derived>);
     static_assert(noexcept(std::declval<Derived&>().HandleMessage(window, message, wParam, lParam)),
                   "an exception must not cross a window procedure");
+    // Not even the default handling, which would read a forged CREATESTRUCT.
+    if (IsForgedSentWindowLifeMessage(message))
+      return 0;
     if (message == WM_NCCREATE) {
+      // The system sends it once, as the window is made; another, posted or sent from this thread, is
+      // forged and would hand the window whatever its CREATESTRUCT points at.
+      if (GetWindowLongPtrW(window, kAttachedOnce) != 0 || ObjectOf(window))
+        return 0;
+      SetWindowLongPtrW(window, kAttachedOnce, 1);
       auto* created = static_cast<Derived*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
@@ -57,6 +68,7 @@ class BaseWindow {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.cbWndExtra = kExtraBytes;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = name;
     return windowClass;
@@ -65,6 +77,11 @@ class BaseWindow {
  protected:
   BaseWindow() = default;
   ~BaseWindow() = default;
+
+ private:
+  // The window's own extra bytes: nonzero once the window has taken its object, detached or not.
+  static constexpr int kAttachedOnce = 0;
+  static constexpr int kExtraBytes = sizeof(LONG_PTR);
 };
 
 }  // namespace win32base
