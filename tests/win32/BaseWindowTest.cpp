@@ -63,8 +63,14 @@ TEST(BaseWindowTest, WindowThatItsOwnerCannotDestroyNeverReachesItsObjectAgain) 
   win32base::UniqueWindow(handle).Reset();
   bool survived = handle && IsWindow(handle);
   int before = object.Received();
-  if (survived)
+  // Nor may a forged creation hand it the object again, sent from here or posted to its own thread.
+  CREATESTRUCTW creation{};
+  creation.lpCreateParams = &object;
+  if (survived) {
+    SendMessageW(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&creation));
+    PostMessageW(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&creation));
     SendMessageW(handle, WM_USER, 0, 0);
+  }
   SetEvent(release.Get());
   owner.join();
 
