@@ -45,8 +45,8 @@ TApplication::~TApplication() {
 
 void TApplication::Initialize() {
   mainThreadId_ = GetCurrentThreadId();
-  if (!lifeFilter_)
-    lifeFilter_.emplace();
+  if (!lifeGuard_)
+    lifeGuard_.emplace();
   if (!mainThread_)
     mainThread_ = std::make_unique<MainThreadChannel>();
   if (!window_) {

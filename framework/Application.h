@@ -12,7 +12,7 @@
 #include "framework/MainThreadChannel.h"
 #include "framework/UniqueHandle.h"
 #include "framework/WindowHost.h"
-#include "win32base/PostedWindowLifeFilter.h"
+#include "win32base/WindowLifeGuard.h"
 
 namespace framework {
 
@@ -99,8 +99,8 @@ class TApplication : private WindowHost {
   LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
   // Every loop of the main thread, the program's and a message box's alike, drops a posted window-life
-  // message.
-  std::optional<win32base::PostedWindowLifeFilter> lifeFilter_;
+  // message, and the system's destructions of its windows are told from forged ones.
+  std::optional<win32base::WindowLifeGuard> lifeGuard_;
   UniqueWindow window_;
   std::unique_ptr<MainThreadChannel> mainThread_;
   std::vector<OwnedForm> forms_;

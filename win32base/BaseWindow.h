@@ -27,8 +27,10 @@ inline void DetachWindowObject(HWND window) noexcept {
 // another base of it) as CreateWindowEx's last argument, forwards every message to the object's
 // HandleMessage from WM_NCCREATE on. WM_NCDESTROY is the last message the object hears, so it may free
 // itself there. Messages before WM_NCCREATE (WM_GETMINMAXINFO), after WM_NCDESTROY or after a detach
-// get the default handling. Window-life messages that another thread or process sent are ignored
-// altogether, and a window takes an object once only: a detached window never reaches one again.
+// get the default handling. Forged window-life messages are ignored altogether: a creation that is not
+// the window's first, a destruction sent from another thread or process (posted ones are a loop's to
+// drop, see WindowLifeMessages.h); so a window takes an object once only, and once detached never
+// reaches one again.
 template <class Derived>
 class BaseWindow {
  public:
@@ -36,21 +38,34 @@ class BaseWindow {
     static_assert(std::is_base_of_v<BaseWindow, Derived>);
     static_assert(noexcept(std::declval<Derived&>().HandleMessage(window, message, wParam, lParam)),
                   "an exception must not cross a window procedure");
-    // Not even the default handling, which would read a forged CREATESTRUCT.
-    if (IsForgedSentWindowLifeMessage(message))
-      return 0;
-    if (message == WM_NCCREATE) {
-      // The system sends it once, as the window is made; another, posted or sent from this thread, is
-      // forged and would hand the window whatever its CREATESTRUCT points at.
-      if (GetWindowLongPtrW(window, kAttachedOnce) != 0 || ObjectOf(window))
-        return 0;
-      SetWindowLongPtrW(window, kAttachedOnce, 1);
-      auto* created = static_cast<Derived*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    // A forgery gets not even the default handling, which would read a forged CREATESTRUCT.
+    switch (message) {
+      case WM_NCCREATE: {
+        // The system sends it once, first of all; another could hand the window whatever it points at.
+        if (Phase(window) != kUnmade || ObjectOf(window))
+          return 0;
+        SetWindowLongPtrW(window, kLifePhase, kMaking);
+        auto* created = static_cast<Derived*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        break;
+      }
+      case WM_CREATE:
+        // Straight after WM_NCCREATE, inside the same CreateWindowEx: nothing can come in between.
+        if (Phase(window) != kMaking)
+          return 0;
+        SetWindowLongPtrW(window, kLifePhase, kMade);
+        break;
+      case WM_DESTROY:
+      case WM_NCDESTROY:
+        if (IsForgedSentDestruction(window, message))
+          return 0;
+        break;
     }
     Derived* object = ObjectOf(window);
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
       DetachWindowObject(window);
+      ForgetDestructionBegun(window);
+    }
     if (!object)
       return DefWindowProcW(window, message, wParam, lParam);
     return object->HandleMessage(window, message, wParam, lParam);
@@ -79,9 +94,13 @@ class BaseWindow {
   ~BaseWindow() = default;
 
  private:
-  // The window's own extra bytes: nonzero once the window has taken its object, detached or not.
-  static constexpr int kAttachedOnce = 0;
+  // How far the window's creation has come, in its own extra bytes; it never goes back, so a detached
+  // window stays without an object.
+  static constexpr int kLifePhase = 0;
   static constexpr int kExtraBytes = sizeof(LONG_PTR);
+  static constexpr LONG_PTR kUnmade = 0, kMaking = 1, kMade = 2;
+
+  static LONG_PTR Phase(HWND window) noexcept { return GetWindowLongPtrW(window, kLifePhase); }
 };
 
 }  // namespace win32base

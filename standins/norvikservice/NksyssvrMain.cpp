@@ -10,7 +10,7 @@
 #include "ServiceConnection.h"
 #include "ServiceWindow.h"
 #include "journal/Journal.h"
-#include "win32base/PostedWindowLifeFilter.h"
+#include "win32base/WindowLifeGuard.h"
 #include "win32base/UniqueHandle.h"
 #include "win32base/WindowLifeMessages.h"
 
@@ -29,7 +29,7 @@ int RunService() {
     return 1;
   }
 
-  win32base::PostedWindowLifeFilter lifeFilter;
+  win32base::WindowLifeGuard lifeGuard;
   norvikservice::ServiceWindow service;
   if (!service.Create(GetModuleHandleW(nullptr))) {
     std::fprintf(stderr, "nksyssvr: cannot create the service window (error %lu)\n", GetLastError());

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "contract/FlashPlayerLibrary.h"
-#include "win32base/PostedWindowLifeFilter.h"
+#include "win32base/WindowLifeGuard.h"
 #include "win32base/UniqueHandle.h"
 #include "win32base/WindowLifeMessages.h"
 
@@ -64,7 +64,7 @@ void Send(const std::wstring& function, const std::wstring& argument) {
 
 LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   // A forged WM_DESTROY would end the viewer.
-  if (win32base::IsForgedSentWindowLifeMessage(message))
+  if (win32base::IsForgedSentDestruction(window, message))
     return 0;
   if (message == WM_TIMER) {
     KillTimer(window, wParam);
@@ -124,7 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 1;
   }
 
-  win32base::PostedWindowLifeFilter lifeFilter;
+  win32base::WindowLifeGuard lifeGuard;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = OwnerProcedure;

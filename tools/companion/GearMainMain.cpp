@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "GearMainWindow.h"
-#include "win32base/PostedWindowLifeFilter.h"
+#include "win32base/WindowLifeGuard.h"
 #include "win32base/UniqueHandle.h"
 #include "win32base/WindowLifeMessages.h"
 
@@ -26,7 +26,7 @@ int Run(companion::Answer answer) {
     std::fprintf(stderr, "gearmain: a GearMain window (TfrmGearMain) already runs in this session\n");
     return 1;
   }
-  win32base::PostedWindowLifeFilter lifeFilter;
+  win32base::WindowLifeGuard lifeGuard;
   companion::GearMainWindow window(answer);
   if (!window.Create()) {
     std::fprintf(stderr, "gearmain: cannot create the window (error %lu)\n", GetLastError());
