@@ -10,8 +10,8 @@
 #include "ServiceConnection.h"
 #include "ServiceWindow.h"
 #include "journal/Journal.h"
-#include "win32base/WindowLifeGuard.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeGuard.h"
 #include "win32base/WindowLifeMessages.h"
 
 namespace {

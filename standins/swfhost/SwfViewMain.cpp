@@ -12,8 +12,8 @@
 #include <string>
 
 #include "contract/FlashPlayerLibrary.h"
-#include "win32base/WindowLifeGuard.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeGuard.h"
 #include "win32base/WindowLifeMessages.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "GearMainWindow.h"
-#include "win32base/WindowLifeGuard.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeGuard.h"
 #include "win32base/WindowLifeMessages.h"
 
 namespace {
