@@ -24,6 +24,7 @@
 #include "win32base/BaseWindow.h"
 #include "win32base/GdiPlusApi.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeMessages.h"
 
 namespace {
 
@@ -286,6 +287,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (baseline.Create(instance, argv[1])) {
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        win32base::DropPostedWindowLifeMessage(msg);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }

@@ -7,6 +7,7 @@
 #include "framework/Form.h"
 #include "framework/MessageBox.h"
 #include "framework/Text.h"
+#include "win32base/WindowLifeMessages.h"
 
 namespace framework {
 
@@ -44,6 +45,8 @@ TApplication::~TApplication() {
 
 void TApplication::Initialize() {
   mainThreadId_ = GetCurrentThreadId();
+  if (!lifeGuard_)
+    lifeGuard_.emplace();
   if (!mainThread_)
     mainThread_ = std::make_unique<MainThreadChannel>();
   if (!window_) {
@@ -76,6 +79,7 @@ void TApplication::Run() {
     // window or its task may belong to a form that is gone.
     if (got == 0 || got == -1 || terminated_)
       break;
+    win32base::DropPostedWindowLifeMessage(msg);
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -5,12 +5,14 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/MainThreadChannel.h"
 #include "framework/UniqueHandle.h"
 #include "framework/WindowHost.h"
+#include "win32base/WindowLifeGuard.h"
 
 namespace framework {
 
@@ -23,7 +25,8 @@ class TApplication : private WindowHost {
   TApplication();
   ~TApplication() override;
 
-  // Creates the application's own window and the main-thread channel; call once, on the main thread.
+  // Creates the application's own window and the main-thread channel and filters the main thread's
+  // messages; call once, on the main thread.
   void Initialize();
 
   // Creates a form, stores it in reference and keeps it until DestroyForms, which sets reference back
@@ -95,6 +98,9 @@ class TApplication : private WindowHost {
   void RunEndSessionHandlers() noexcept;
   LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
+  // Every loop of the main thread, the program's and a message box's alike, drops a posted window-life
+  // message, and the system's destructions of its windows are told from forged ones.
+  std::optional<win32base::WindowLifeGuard> lifeGuard_;
   UniqueWindow window_;
   std::unique_ptr<MainThreadChannel> mainThread_;
   std::vector<OwnedForm> forms_;

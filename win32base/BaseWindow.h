@@ -5,6 +5,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "win32base/WindowLifeMessages.h"
+
 namespace win32base {
 
 // Cuts a window off from the object it answers for: the window gets the system's default handling from
@@ -25,7 +27,10 @@ inline void DetachWindowObject(HWND window) noexcept {
 // another base of it) as CreateWindowEx's last argument, forwards every message to the object's
 // HandleMessage from WM_NCCREATE on. WM_NCDESTROY is the last message the object hears, so it may free
 // itself there. Messages before WM_NCCREATE (WM_GETMINMAXINFO), after WM_NCDESTROY or after a detach
-// get the default handling.
+// get the default handling. Forged window-life messages are ignored altogether: a creation that is not
+// the window's first, a destruction sent from another thread or process (posted ones are a loop's to
+// drop, see WindowLifeMessages.h); so a window takes an object once only, and once detached never
+// reaches one again.
 template <class Derived>
 class BaseWindow {
  public:
@@ -33,13 +38,34 @@ class BaseWindow {
     static_assert(std::is_base_of_v<BaseWindow, Derived>);
     static_assert(noexcept(std::declval<Derived&>().HandleMessage(window, message, wParam, lParam)),
                   "an exception must not cross a window procedure");
-    if (message == WM_NCCREATE) {
-      auto* created = static_cast<Derived*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    // A forgery gets not even the default handling, which would read a forged CREATESTRUCT.
+    switch (message) {
+      case WM_NCCREATE: {
+        // The system sends it once, first of all; another could hand the window whatever it points at.
+        if (Phase(window) != kUnmade || ObjectOf(window))
+          return 0;
+        SetWindowLongPtrW(window, kLifePhase, kMaking);
+        auto* created = static_cast<Derived*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        break;
+      }
+      case WM_CREATE:
+        // Straight after WM_NCCREATE, inside the same CreateWindowEx: nothing can come in between.
+        if (Phase(window) != kMaking)
+          return 0;
+        SetWindowLongPtrW(window, kLifePhase, kMade);
+        break;
+      case WM_DESTROY:
+      case WM_NCDESTROY:
+        if (IsForgedSentDestruction(window, message))
+          return 0;
+        break;
     }
     Derived* object = ObjectOf(window);
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
       DetachWindowObject(window);
+      ForgetDestructionBegun(window);
+    }
     if (!object)
       return DefWindowProcW(window, message, wParam, lParam);
     return object->HandleMessage(window, message, wParam, lParam);
@@ -57,6 +83,7 @@ class BaseWindow {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.cbWndExtra = kExtraBytes;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = name;
     return windowClass;
@@ -65,6 +92,15 @@ class BaseWindow {
  protected:
   BaseWindow() = default;
   ~BaseWindow() = default;
+
+ private:
+  // How far the window's creation has come, in its own extra bytes; it never goes back, so a detached
+  // window stays without an object.
+  static constexpr int kLifePhase = 0;
+  static constexpr int kExtraBytes = sizeof(LONG_PTR);
+  static constexpr LONG_PTR kUnmade = 0, kMaking = 1, kMade = 2;
+
+  static LONG_PTR Phase(HWND window) noexcept { return GetWindowLongPtrW(window, kLifePhase); }
 };
 
 }  // namespace win32base

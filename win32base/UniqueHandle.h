@@ -54,6 +54,8 @@ using KernelHandleTraits = NullHandleTraits<HANDLE, CloseHandle>;
 using ModuleTraits = NullHandleTraits<HMODULE, FreeLibrary>;
 using RegistryKeyTraits = NullHandleTraits<HKEY, RegCloseKey>;
 using GdiObjectTraits = NullHandleTraits<HGDIOBJ, DeleteObject>;
+// Unhooking fails, harmlessly, for a hook the system has already dropped.
+using HookTraits = NullHandleTraits<HHOOK, UnhookWindowsHookEx>;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE, not null.
 struct FileHandleTraits {
@@ -79,5 +81,6 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueHook = UniqueHandle<HookTraits>;
 
 }  // namespace win32base

@@ -11,6 +11,8 @@
 #include "ServiceWindow.h"
 #include "journal/Journal.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeGuard.h"
+#include "win32base/WindowLifeMessages.h"
 
 namespace {
 
@@ -27,6 +29,7 @@ int RunService() {
     return 1;
   }
 
+  win32base::WindowLifeGuard lifeGuard;
   norvikservice::ServiceWindow service;
   if (!service.Create(GetModuleHandleW(nullptr))) {
     std::fprintf(stderr, "nksyssvr: cannot create the service window (error %lu)\n", GetLastError());
@@ -36,6 +39,7 @@ int RunService() {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    win32base::DropPostedWindowLifeMessage(msg);
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

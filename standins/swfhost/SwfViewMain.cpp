@@ -13,6 +13,8 @@
 
 #include "contract/FlashPlayerLibrary.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeGuard.h"
+#include "win32base/WindowLifeMessages.h"
 
 namespace {
 
@@ -61,6 +63,9 @@ void Send(const std::wstring& function, const std::wstring& argument) {
 }
 
 LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  // A forged WM_DESTROY would end the viewer.
+  if (win32base::IsForgedSentDestruction(window, message))
+    return 0;
   if (message == WM_TIMER) {
     KillTimer(window, wParam);
     if (wParam == kEndTimer)
@@ -119,6 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 1;
   }
 
+  win32base::WindowLifeGuard lifeGuard;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = OwnerProcedure;
@@ -157,6 +163,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetTimer(owner.Get(), kExitTimer, static_cast<UINT>(exitAfter), nullptr);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    win32base::DropPostedWindowLifeMessage(message);
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -19,6 +19,7 @@
 #include "win32base/OwnedWindow.h"
 #include "win32base/BaseWindow.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeMessages.h"
 
 namespace tapwatch {
 namespace {
@@ -40,13 +41,7 @@ constexpr USHORT kUsagePage = 1, kKeyboardUsage = 6;
 constexpr DWORD kStartLimitMs = 10000;
 constexpr DWORD kStopLimitMs = 5000;
 
-struct HookTraits {
-  using Value = HHOOK;
-  static Value Invalid() noexcept { return nullptr; }
-  // Fails, harmlessly, for a hook the system has already dropped.
-  static void Close(Value value) noexcept { UnhookWindowsHookEx(value); }
-};
-using UniqueHook = win32base::UniqueHandle<HookTraits>;
+using win32base::UniqueHook;
 
 void Complain(const std::wstring& text) {
   OutputDebugStringW((L"TapWatch32: " + text + L"\n").c_str());
@@ -209,6 +204,8 @@ bool HookThread::Pump() {
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT)
       return false;
+    // Nothing else takes this thread's messages: no hook is needed to drop the forged ones.
+    win32base::DropPostedWindowLifeMessage(message);
     DispatchMessageW(&message);
   }
   return true;

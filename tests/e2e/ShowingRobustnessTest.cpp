@@ -9,6 +9,7 @@
 #include <iterator>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "AnnouncementFixture.h"
 
@@ -16,6 +17,33 @@ namespace e2e {
 namespace {
 
 using ShowingRobustnessTest = AnnouncementFixture;
+
+// What any program of the user can do to windows of another: post each window-life message, send each,
+// and send creations whose object pointer points nowhere.
+void ForgeWindowLifeMessages(const std::vector<HWND>& windows) {
+  constexpr UINT kLife[] = {WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY};
+  for (HWND window : windows) {
+    for (UINT message : kLife)
+      PostMessageW(window, message, 0, 0);
+  }
+  CREATESTRUCTW creation{};
+  creation.lpCreateParams = reinterpret_cast<void*>(0x1234);
+  for (HWND window : windows) {
+    for (UINT message : kLife) {
+      bool creating = message == WM_NCCREATE || message == WM_CREATE;
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(window, message, 0, creating ? reinterpret_cast<LPARAM>(&creation) : 0, SMTO_NORMAL,
+                          2000, &result);
+    }
+  }
+}
+
+std::vector<HWND> EveryWindowOf(DWORD processId) {
+  std::vector<HWND> windows = WindowsOf(processId, L"");
+  std::vector<HWND> messageOnly = MessageOnlyWindowsOf(processId);
+  windows.insert(windows.end(), messageOnly.begin(), messageOnly.end());
+  return windows;
+}
 
 TEST_F(ShowingRobustnessTest, WithoutThePlayerLibraryTheLevelIsStillSetAndNoEmptyOsdCoversTheDesktop) {
   UseFolderWithout({L"swfhost.dll"});
@@ -168,6 +196,31 @@ TEST_F(ShowingRobustnessTest, ThirtyShowingsInARowLeaveTheResidentMemoryWhereItS
             << " KiB, after 30: " << afterThirtieth / 1024 << " KiB\n";
   EXPECT_LE(afterThirtieth, afterSecond + 1024 * 1024) << "the showings leak";
   EXPECT_EQ(Writes().size(), 30u);
+  CloseProgram(mainWindow);
+}
+
+TEST_F(ShowingRobustnessTest, ForgedWindowLifeMessagesDuringAShowingChangeNothing) {
+  StartAll();
+  HotKey(kCtrlAltA);
+  ASSERT_TRUE(wintest::WaitUntil([&] { return OsdVisible(); })) << "the showing did not begin\n"
+                                                                << journal.Text();
+  // The main-thread channel and the timers have message-only windows, which are forged to as well.
+  ASSERT_FALSE(MessageOnlyWindowsOf(program->Id()).empty())
+      << "the program's message-only windows were not found";
+  std::vector<HWND> serviceWindows = EveryWindowOf(service->Id());
+  ASSERT_FALSE(serviceWindows.empty()) << "the service's window was not found";
+  ForgeWindowLifeMessages(EveryWindowOf(program->Id()));
+  ForgeWindowLifeMessages(serviceWindows);
+
+  // The showing goes on to its end and hides the OSD, and the program answers as before: a hot key, the
+  // service's notification and the close request.
+  ASSERT_TRUE(WaitForShowingsToEnd(1));
+  HotKey(kCtrlAltC);
+  ASSERT_TRUE(WaitForShowingsToEnd(2));
+  EXPECT_EQ(Writes().size(), 2u) << journal.Text();
+  Notify(kLevelChange);
+  ASSERT_TRUE(WaitForShowingsToEnd(3)) << "the service's notification went unanswered";
+  ASSERT_TRUE(program->Running()) << "the program ended";
   CloseProgram(mainWindow);
 }
 

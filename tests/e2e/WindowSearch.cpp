@@ -45,6 +45,18 @@ std::vector<HWND> VisibleWindowsOf(DWORD processId) {
   return visible;
 }
 
+std::vector<HWND> MessageOnlyWindowsOf(DWORD processId) {
+  std::vector<HWND> found;
+  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+       window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId)
+      found.push_back(window);
+  }
+  return found;
+}
+
 HWND WaitForWindow(DWORD processId, const std::wstring& className, const std::wstring& caption) {
   HWND found = nullptr;
   wintest::WaitUntil([&] {

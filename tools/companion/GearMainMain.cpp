@@ -5,6 +5,8 @@
 
 #include "GearMainWindow.h"
 #include "win32base/UniqueHandle.h"
+#include "win32base/WindowLifeGuard.h"
+#include "win32base/WindowLifeMessages.h"
 
 namespace {
 
@@ -24,6 +26,7 @@ int Run(companion::Answer answer) {
     std::fprintf(stderr, "gearmain: a GearMain window (TfrmGearMain) already runs in this session\n");
     return 1;
   }
+  win32base::WindowLifeGuard lifeGuard;
   companion::GearMainWindow window(answer);
   if (!window.Create()) {
     std::fprintf(stderr, "gearmain: cannot create the window (error %lu)\n", GetLastError());
@@ -31,6 +34,7 @@ int Run(companion::Answer answer) {
   }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    win32base::DropPostedWindowLifeMessage(msg);
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
