@@ -31,8 +31,8 @@ void Writer::Write(std::string_view component, std::string event) noexcept {
 
 bool Writer::StartThreadLocked() noexcept {
   HMODULE pinned = nullptr;
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Writer::ThreadMain),
-                          &pinned))
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCWSTR>(&Writer::ThreadMain), &pinned))
     return false;
   HANDLE thread = CreateThread(nullptr, 0, &Writer::ThreadMain, this, 0, nullptr);
   if (!thread) {

@@ -84,7 +84,8 @@ std::string AcpiMachine::StoreValueIndex(std::uint32_t id, std::uint32_t index) 
       error = "no BIOS description at " + PathText(file_) + " any more";
       [[fallthrough]];
     case ReadOutcome::kFailed:
-      problem_("item " + Hex(id) + " keeps its value index " + std::to_string(known->valueIndex) + ": " + error);
+      problem_("item " + Hex(id) + " keeps its value index " + std::to_string(known->valueIndex) + ": " +
+               error);
       return error;
   }
   BiosParseResult current = ParseBiosDescription(text, PathText(file_));
@@ -99,9 +100,10 @@ std::string AcpiMachine::StoreValueIndex(std::uint32_t id, std::uint32_t index) 
     return "no item " + Hex(id) + " in " + PathText(file_) + " any more";
   SetValueIndex(*current.description, *item, index);
   // A BIOS setting survives a restart: the value counts only once the file holds it.
-  if (!WriteFileAtomically(file_, TemporaryFileFor(file_, ++writes_), RenderBiosDescription(*current.description),
-                           error)) {
-    problem_("item " + Hex(id) + " keeps its value index " + std::to_string(known->valueIndex) + ": " + error);
+  if (!WriteFileAtomically(file_, TemporaryFileFor(file_, ++writes_),
+                           RenderBiosDescription(*current.description), error)) {
+    problem_("item " + Hex(id) + " keeps its value index " + std::to_string(known->valueIndex) + ": " +
+             error);
     return error;
   }
   description_ = std::move(current.description);

@@ -38,7 +38,8 @@ std::string ErrorText(DWORD error) {
 bool Seed(const std::filesystem::path& shipped, const std::filesystem::path& copy, std::string& error) {
   std::filesystem::path temporary = TemporaryFileFor(copy, 0);
   if (!CopyFileW(shipped.c_str(), temporary.c_str(), FALSE)) {
-    error = "cannot copy " + PathText(shipped) + " to " + PathText(temporary) + ": " + ErrorText(GetLastError());
+    error =
+        "cannot copy " + PathText(shipped) + " to " + PathText(temporary) + ": " + ErrorText(GetLastError());
     return false;
   }
   // The shipped file may carry the read-only attribute of an installed folder; the copy must not.

@@ -146,9 +146,10 @@ TEST_F(AcpiMachineTest, AWriteKeepsWhatAnotherWriterChangedInTheFileSinceItWasRe
   WriteFile("# levels\n" + std::string(kDescription));
   machine_.Initialize(path_);
   // Another process stores item 0x70002 and the user adds a line, after this machine read the file.
-  WriteFile("# levels\n# edited\ngroup 15\n"
-            "item 15 1 : 0x80001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\n"
-            "item 15 1 : 0x70002 0 0 0\n");
+  WriteFile(
+      "# levels\n# edited\ngroup 15\n"
+      "item 15 1 : 0x80001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\n"
+      "item 15 1 : 0x70002 0 0 0\n");
   EXPECT_EQ(machine_.SetItemValue(0x80001, 0, 3), 1);
   EXPECT_EQ(biostest::ReadText(path_),
             "# levels\n# edited\ngroup 15\n"

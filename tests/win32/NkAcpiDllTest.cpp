@@ -102,7 +102,7 @@ TEST_F(NkAcpiDllTest, WalksAGroupThroughTheLibrary) {
   EXPECT_EQ(Ordinal<GroupInfo>(5)(14, group.data(), &size), 0);
 
   EXPECT_EQ(JournalEvents(5), (std::vector<std::string>{"acpi init", "acpi group 15 ok", "acpi item 0xc0002",
-                                                       "acpi item 0x80001", "acpi group 14 fail"}));
+                                                        "acpi item 0x80001", "acpi group 14 fail"}));
 }
 
 TEST_F(NkAcpiDllTest, ABadLineIsJournalledWithFileAndLine) {

@@ -33,8 +33,10 @@ TEST(StandInJournal, AnAcpiWriteAndAPlayerRequestNeverWaitForTheJournalAndKeepTh
   wintest::TestJournal journal;
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
-  const std::string bios = std::string(folder) + "gs-standin-journal-" + std::to_string(GetCurrentProcessId()) + ".txt";
-  std::ofstream(bios, std::ios::binary) << "group 15\nitem 15 1 : 0x00080001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\n";
+  const std::string bios =
+      std::string(folder) + "gs-standin-journal-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  std::ofstream(bios, std::ios::binary)
+      << "group 15\nitem 15 1 : 0x00080001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\n";
   SetEnvironmentVariableA("NKACPI_BIOS", bios.c_str());
 
   win32base::UniqueModule acpi(LoadLibraryW(wintest::DistFile(L"nkacpi.dll").c_str()));
@@ -48,7 +50,8 @@ TEST(StandInJournal, AnAcpiWriteAndAPlayerRequestNeverWaitForTheJournalAndKeepTh
   ASSERT_TRUE(owner);
 
   const std::wstring label =
-      L"<invoke name=\"changeLabel\" returntype=\"xml\"><arguments><string>Turbo</string></arguments></invoke>";
+      L"<invoke name=\"changeLabel\" "
+      L"returntype=\"xml\"><arguments><string>Turbo</string></arguments></invoke>";
   HWND player = nullptr;
   double returned = 0;
   {
@@ -84,7 +87,8 @@ TEST(StandInJournal, AnAcpiWriteAndAPlayerRequestNeverWaitForTheJournalAndKeepTh
   ASSERT_EQ(called.size(), 1u) << journal.Text();
   EXPECT_EQ(written[0].Text, "acpi write 0x80001 2 3 ok");
   std::string narrow(label.begin(), label.end());
-  EXPECT_EQ(called[0].Text, "flash call " + journal::Hex(reinterpret_cast<std::uintptr_t>(player)) + " " + narrow);
+  EXPECT_EQ(called[0].Text,
+            "flash call " + journal::Hex(reinterpret_cast<std::uintptr_t>(player)) + " " + narrow);
   EXPECT_LT(written[0].Ms, returned) << "stamped when it was written, not when it happened";
   EXPECT_LT(called[0].Ms, returned) << "stamped when it was written, not when it happened";
   EXPECT_LT(written[0].Ms, called[0].Ms);
