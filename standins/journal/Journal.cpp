@@ -7,9 +7,8 @@
 #include "win32base/UniqueHandle.h"
 
 namespace journal {
-namespace {
 
-std::wstring JournalPath() {
+std::wstring FilePath() {
   DWORD needed = GetEnvironmentVariableW(L"GEARSHIFT_JOURNAL", nullptr, 0);
   if (needed == 0)
     return {};
@@ -18,6 +17,8 @@ std::wstring JournalPath() {
   path.resize(written < needed ? written : 0);
   return path;
 }
+
+namespace {
 
 // Append-only access alone is not enough under Wine: two appenders can land on the same offset and one
 // line is lost. Every writer of every process takes this mutex around its append.
@@ -64,7 +65,11 @@ void Write(std::string_view component, std::string_view event) {
 }
 
 void WriteAt(double milliseconds, std::string_view component, std::string_view event) {
-  std::wstring path = JournalPath();
+  AppendAt(FilePath(), milliseconds, component, event);
+}
+
+void AppendAt(const std::wstring& path, double milliseconds, std::string_view component,
+              std::string_view event) {
   if (path.empty())
     return;
 

@@ -14,6 +14,13 @@ void Write(std::string_view component, std::string_view event);
 // for the file hands its lines to another thread, and they keep the time of their events.
 void WriteAt(double milliseconds, std::string_view component, std::string_view event);
 
+// The same into a journal file named earlier (FilePath() then); nothing when the name is empty.
+void AppendAt(const std::wstring& file, double milliseconds, std::string_view component,
+              std::string_view event);
+
+// The journal file GEARSHIFT_JOURNAL names now; empty when there is none.
+std::wstring FilePath();
+
 // The journal's clock, in the milliseconds a line carries.
 double Now();
 

@@ -67,22 +67,59 @@ BiosItem* AcpiMachine::FindItem(std::uint32_t id) {
   return found == description_->items.end() ? nullptr : &*found;
 }
 
-std::int32_t AcpiMachine::SetItemValue(std::uint32_t id, std::uint32_t index, std::uint32_t mode) {
-  journal_("write " + Hex(id) + " " + std::to_string(index) + " " + std::to_string(mode));
+std::filesystem::path AcpiMachine::NextTemporaryFile() {
   std::lock_guard lock(mutex_);
-  BiosItem* item = FindItem(id);
-  if (item == nullptr)
-    return 0;
-  // A BIOS setting survives a restart: the value counts only once the file holds it.
-  BiosDescription changed = *description_;
-  SetValueIndex(changed, changed.items[static_cast<std::size_t>(item - description_->items.data())], index);
-  std::string error;
-  if (!WriteFileAtomically(file_, RenderBiosDescription(changed), error)) {
-    problem_("item " + Hex(id) + " keeps its value index " + std::to_string(item->valueIndex) + ": " + error);
-    return 0;
+  return TemporaryFileFor(file_, writes_ + 1);
+}
+
+std::string AcpiMachine::StoreValueIndex(std::uint32_t id, std::uint32_t index) {
+  BiosItem* known = FindItem(id);
+  if (known == nullptr)
+    return "no item " + Hex(id);
+  std::string text, error;
+  switch (ReadWholeFile(file_, text, error)) {
+    case ReadOutcome::kRead:
+      break;
+    case ReadOutcome::kMissing:
+      error = "no BIOS description at " + PathText(file_) + " any more";
+      [[fallthrough]];
+    case ReadOutcome::kFailed:
+      problem_("item " + Hex(id) + " keeps its value index " + std::to_string(known->valueIndex) + ": " +
+               error);
+      return error;
   }
-  description_ = std::move(changed);
-  return 1;
+  BiosParseResult current = ParseBiosDescription(text, PathText(file_));
+  if (!current.description) {
+    error = "refused " + current.error;
+    problem_(error + "; item " + Hex(id) + " keeps its value index " + std::to_string(known->valueIndex));
+    return error;
+  }
+  auto item = std::find_if(current.description->items.begin(), current.description->items.end(),
+                           [id](const BiosItem& candidate) { return candidate.Id() == id; });
+  if (item == current.description->items.end())
+    return "no item " + Hex(id) + " in " + PathText(file_) + " any more";
+  SetValueIndex(*current.description, *item, index);
+  // A BIOS setting survives a restart: the value counts only once the file holds it.
+  if (!WriteFileAtomically(file_, TemporaryFileFor(file_, ++writes_),
+                           RenderBiosDescription(*current.description), error)) {
+    problem_("item " + Hex(id) + " keeps its value index " + std::to_string(known->valueIndex) + ": " +
+             error);
+    return error;
+  }
+  description_ = std::move(current.description);
+  return {};
+}
+
+std::int32_t AcpiMachine::SetItemValue(std::uint32_t id, std::uint32_t index, std::uint32_t mode) {
+  std::string failure;
+  {
+    std::lock_guard lock(mutex_);
+    failure = StoreValueIndex(id, index);
+  }
+  // After the attempt, with its outcome: the line says what the BIOS holds now.
+  journal_("write " + Hex(id) + " " + std::to_string(index) + " " + std::to_string(mode) +
+           (failure.empty() ? " ok" : " failed " + failure));
+  return failure.empty() ? 1 : 0;
 }
 
 std::int32_t AcpiMachine::GetItemValue(std::uint32_t id, std::uint32_t* index) {

@@ -9,8 +9,13 @@
 
 namespace nkacpi {
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view text, std::string& error) {
-  std::string temporary = path.string() + ".new";
+unsigned long ThisProcessId() {
+  return static_cast<unsigned long>(::getpid());
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, const std::filesystem::path& temporaryFile,
+                         std::string_view text, std::string& error) {
+  std::string temporary = temporaryFile.string();
   int file = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (file < 0) {
     error = "cannot create " + temporary + ": " + std::strerror(errno);

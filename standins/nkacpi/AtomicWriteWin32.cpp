@@ -12,8 +12,13 @@ std::string LastErrorText() {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view text, std::string& error) {
-  std::wstring temporary = path.wstring() + L".new";
+unsigned long ThisProcessId() {
+  return GetCurrentProcessId();
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, const std::filesystem::path& temporaryFile,
+                         std::string_view text, std::string& error) {
+  std::wstring temporary = temporaryFile.wstring();
   {
     win32base::UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                                  FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -11,6 +11,12 @@ std::string PathText(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+std::filesystem::path TemporaryFileFor(const std::filesystem::path& file, std::uint32_t serial) {
+  std::filesystem::path temporary = file;
+  temporary += "." + std::to_string(ThisProcessId()) + "-" + std::to_string(serial) + ".tmp";
+  return temporary;
+}
+
 ReadOutcome ReadWholeFile(const std::filesystem::path& path, std::string& text, std::string& error) {
   std::error_code code;
   if (!std::filesystem::exists(path, code))

@@ -6,36 +6,24 @@
 
 #include "AcpiMachine.h"
 #include "InfoBlock.h"
-#include "journal/Journal.h"
+#include "UserBiosCopy.h"
+#include "journal/JournalWriter.h"
 
 namespace {
 
 void ReportProblem(const std::string& text) {
-  journal::Write("acpi", "error " + text);
+  journal::Queue("acpi", "error " + text);
   OutputDebugStringA(("nkacpi: " + text + "\n").c_str());
 }
 
 nkacpi::AcpiMachine& Machine() {
-  static nkacpi::AcpiMachine machine([](const std::string& event) { journal::Write("acpi", event); },
+  static nkacpi::AcpiMachine machine([](const std::string& event) { journal::Queue("acpi", event); },
                                      ReportProblem);
   return machine;
 }
 
-std::wstring EnvironmentValue(const wchar_t* name) {
-  DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
-  if (needed == 0)
-    return {};
-  std::wstring value(needed, L'\0');
-  DWORD written = GetEnvironmentVariableW(name, value.data(), needed);
-  value.resize(written < needed ? written : 0);
-  return value;
-}
-
-// NKACPI_BIOS when set, else bios.txt in the folder this library was loaded from.
-std::filesystem::path DescriptionFile() {
-  std::wstring chosen = EnvironmentValue(L"NKACPI_BIOS");
-  if (!chosen.empty())
-    return chosen;
+// Where the shipped bios.txt is: the folder this library was loaded from.
+std::filesystem::path ShippedBiosFile() {
   HMODULE self = nullptr;
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      reinterpret_cast<LPCWSTR>(&Machine), &self);
@@ -55,8 +43,16 @@ std::filesystem::path DescriptionFile() {
 
 extern "C" {
 
+// The journal's lines are written by a thread of the library's own: the program calls in on its main
+// thread, which must not wait for the journal's lock.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_DETACH)
+    journal::OnModuleDetach(reserved);
+  return TRUE;
+}
+
 std::int32_t __stdcall AcpiInitialize() {
-  return Machine().Initialize(DescriptionFile());
+  return Machine().Initialize(nkacpi::ChooseBiosFile(ShippedBiosFile(), ReportProblem));
 }
 
 std::int32_t __stdcall AcpiSetItemValue(std::uint32_t id, std::uint32_t index, std::uint32_t mode) {

@@ -1,5 +1,6 @@
-// The native build's nkacpi: the program's binding table served by the stand-in's portable core, with
-// the same file rules as the DLL (NKACPI_BIOS, else bios.txt in the working directory).
+// The native build's nkacpi: the program's binding table served by the stand-in's portable core. The file
+// is NKACPI_BIOS, else bios.txt in the working directory: natively there is no installed folder that the
+// user cannot write, so no copy of it is made either.
 #include <cstdio>
 #include <cstdlib>
 

@@ -4,16 +4,24 @@
 
 #include "PlayerWindow.h"
 #include "journal/Journal.h"
+#include "journal/JournalWriter.h"
 #include "contract/FlashPlayerLibrary.h"
 
 namespace {
 
 void JournalLoadOnce() {
   static std::once_flag once;
-  std::call_once(once, [] { journal::Write("flash", "load"); });
+  std::call_once(once, [] { journal::Queue("flash", "load"); });
 }
 
 }  // namespace
+
+// The journal's lines are written by a thread of the library's own, so a call never waits for the journal.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_DETACH)
+    journal::OnModuleDetach(reserved);
+  return TRUE;
+}
 
 // No C++ exception may reach the caller, which may not be C++ at all: a failure reads as "no".
 extern "C" {

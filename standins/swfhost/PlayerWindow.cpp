@@ -8,6 +8,7 @@
 
 #include "InvokeRequest.h"
 #include "journal/Journal.h"
+#include "journal/JournalWriter.h"
 #include "win32base/OwnedWindow.h"
 
 namespace swfhost {
@@ -151,9 +152,9 @@ HWND PlayerWindow::Create(HWND parent, const std::wstring& moviePath) {
       delete self;
     return nullptr;
   }
-  journal::Write("flash", "create " + self->Subject() + " " + OneLine(Utf8(moviePath)));
+  journal::Queue("flash", "create " + self->Subject() + " " + OneLine(Utf8(moviePath)));
   if (!self->movieProblem_.empty())
-    journal::Write("flash", "movie " + self->Subject() + " " + OneLine(self->movieProblem_) +
+    journal::Queue("flash", "movie " + self->Subject() + " " + OneLine(self->movieProblem_) +
                                 "; playing the default look");
   return window;
 }
@@ -287,7 +288,7 @@ std::string PlayerWindow::Subject() const {
 
 bool PlayerWindow::OnRequest(const VARIANT& request) {
   if (request.vt != VT_BSTR) {
-    journal::Write("flash", "refuse " + Subject() + " the request is not a string (vt " +
+    journal::Queue("flash", "refuse " + Subject() + " the request is not a string (vt " +
                                 journal::Hex(request.vt) + ")");
     return false;
   }
@@ -295,14 +296,14 @@ bool PlayerWindow::OnRequest(const VARIANT& request) {
                     request.bstrVal ? SysStringLen(request.bstrVal) : 0);
   std::u16string_view view = View(text);
   if (view.size() > kMaxRequestLength) {
-    journal::Write("flash", "call " + Subject() + " " +
+    journal::Queue("flash", "call " + Subject() + " " +
                                 OneLine(swfhost::Utf8(view.substr(0, kMaxRequestLength))) + " ...");
   } else {
-    journal::Write("flash", "call " + Subject() + " " + OneLine(swfhost::Utf8(view)));
+    journal::Queue("flash", "call " + Subject() + " " + OneLine(swfhost::Utf8(view)));
   }
   InvokeParseResult parsed = ParseInvokeRequest(view);
   if (!parsed.request) {
-    journal::Write("flash", "refuse " + Subject() + " " + parsed.error);
+    journal::Queue("flash", "refuse " + Subject() + " " + parsed.error);
     return false;
   }
   PlayerCommand command = CommandFor(*parsed.request);
@@ -315,14 +316,14 @@ bool PlayerWindow::OnRequest(const VARIANT& request) {
     case PlayerAction::End:
       if (timeline_.Request(command.action == PlayerAction::Show ? Clip::Intro : Clip::Outro, Now()) ==
           Timeline::Outcome::Refused) {
-        journal::Write("flash", "refuse " + Subject() + " " + std::to_string(Timeline::kMaxWaiting) +
+        journal::Queue("flash", "refuse " + Subject() + " " + std::to_string(Timeline::kMaxWaiting) +
                                     " animations are already waiting");
         return false;
       }
       Refresh();
       return true;
     case PlayerAction::Ignore:
-      journal::Write("flash", "ignore " + Subject() + " " + command.why);
+      journal::Queue("flash", "ignore " + Subject() + " " + command.why);
       return true;
   }
   return false;
@@ -352,7 +353,7 @@ void PlayerWindow::OnTick() {
   for (Clip clip : ended) {
     FlashCalloutProc callback = callback_;
     std::uint32_t number = ++callouts_;
-    journal::Write("flash", "callout " + Subject());
+    journal::Queue("flash", "callout " + Subject());
     if (!callback)
       continue;
     // First argument: 1 after the intro, 2 after the outro; second: the call-out's number for this player.
@@ -395,7 +396,7 @@ void PlayerWindow::OnVisibility(bool visible) {
   if (visible == visible_)
     return;
   visible_ = visible;
-  journal::Write("flash", "visible " + Subject() + (visible ? " 1" : " 0"));
+  journal::Queue("flash", "visible " + Subject() + (visible ? " 1" : " 0"));
   // A hidden movie keeps only what its next first frame needs; the rest is made again when drawn.
   if (!visible) {
     art_.ReleaseAnimation();

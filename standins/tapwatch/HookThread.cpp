@@ -12,10 +12,10 @@
 
 #include "HookWatchdog.h"
 #include "HotKeySettings.h"
-#include "JournalWriter.h"
 #include "PressTracker.h"
 #include "contract/ProcessContract.h"
 #include "journal/Journal.h"
+#include "journal/JournalWriter.h"
 #include "win32base/OwnedWindow.h"
 #include "win32base/BaseWindow.h"
 #include "win32base/UniqueHandle.h"
@@ -76,7 +76,7 @@ std::uint32_t ModifiersHeldNow() {
 // the registry watch, from Start to the destructor. Its journal lines go to the writer it is given.
 class HookThread : private win32base::BaseWindow<HookThread> {
  public:
-  HookThread(HANDLE stop, JournalWriter& journal) : stop_(stop), module_(ThisModule()), journal_(journal) {}
+  HookThread(HANDLE stop, journal::Writer& journal) : stop_(stop), module_(ThisModule()), journal_(journal) {}
   HookThread(const HookThread&) = delete;
   HookThread& operator=(const HookThread&) = delete;
   ~HookThread();
@@ -107,7 +107,7 @@ class HookThread : private win32base::BaseWindow<HookThread> {
 
   HANDLE stop_;
   HMODULE module_;
-  JournalWriter& journal_;
+  journal::Writer& journal_;
   win32base::UniqueWindow window_;
   UniqueHook hook_;
   bool classRegistered_ = false;
@@ -142,7 +142,7 @@ bool HookThread::Start() {
     Complain(L"cannot install the keyboard hook" + ErrorText(GetLastError()) + L"; no hot keys");
     return false;
   }
-  journal_.Write("hook");
+  journal_.Write("hook", "hook");
 
   // After the hook, so that no key pressed between the two looks like one the hook missed. Raw input is
   // registered per process; the program itself takes none.
@@ -161,7 +161,7 @@ bool HookThread::Start() {
 HookThread::~HookThread() {
   if (hook_) {
     hook_.Reset();
-    journal_.Write("unhook");
+    journal_.Write("hook", "unhook");
   }
   active_ = nullptr;
   if (rawInput_) {
@@ -233,7 +233,7 @@ void HookThread::Reinstall(const wchar_t* why) {
     watchdog_.Forget();
     return;
   }
-  journal_.Write("rehook");
+  journal_.Write("hook", "rehook");
 }
 
 LRESULT CALLBACK HookThread::KeyboardProcedure(int code, WPARAM wParam, LPARAM lParam) noexcept {
@@ -310,7 +310,7 @@ void HookThread::Deliver(std::uint32_t code, bool mask) {
     // Stamped and queued before the post: whatever the program does with the code is journalled later
     // than this, so the journal's times put the cause before its effects. A post that fails after it
     // (the window went meanwhile) is told to the debugger below.
-    journal_.Write("deliver " + hex);
+    journal_.Write("hook", "deliver " + hex);
     if (PostMessageW(target, kHotKeyMessage, kHotKeyTag, static_cast<LPARAM>(code)))
       return;
   }
@@ -330,7 +330,7 @@ void RunHookThread(const std::shared_ptr<StartState>& state) noexcept {
   try {
     // Outlives the hook, whose last line is its unhook: the writer is drained and joined here, on the
     // way out of the thread, before the thread lets go of the library.
-    JournalWriter journal;
+    journal::Writer journal;
     HookThread thread(state->stop, journal);
     state->hooked = thread.Start();
     SetEvent(state->ready.Get());

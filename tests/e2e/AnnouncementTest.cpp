@@ -75,7 +75,7 @@ TEST_F(AnnouncementTest, OneHotKeyWritesTheLevelAnnouncesItFullScreenAndHidesAga
   EXPECT_TRUE(sawPlayerInPlace) << "the movie was never seen at 760,322, 400 x 650";
 
   ASSERT_EQ(Writes().size(), 1u) << journal.Text();
-  EXPECT_EQ(Writes()[0].Text, "acpi write 0x80001 2 3");
+  EXPECT_EQ(Writes()[0].Text, "acpi write 0x80001 2 3 ok");
   ASSERT_EQ(Requests("changeLabel").size(), 1u) << journal.Text();
   EXPECT_NE(Requests("changeLabel")[0].Text.find("<string>Turbo</string>"), std::string::npos)
       << "the label is the text of the level read back";
@@ -125,7 +125,7 @@ TEST_F(AnnouncementTest, HotKeyDuringAShowingIsDroppedAndOneAfterItsEndStartsThe
   EXPECT_TRUE(MovieInFrontOfBackdrop()) << "the backdrop covers the movie of the second showing";
   ASSERT_TRUE(WaitForShowingsToEnd(2));
   ASSERT_EQ(Writes().size(), 2u) << journal.Text();
-  EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 1 3");
+  EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 1 3 ok");
   ASSERT_EQ(Requests("changeLabel").size(), 2u);
   EXPECT_NE(Requests("changeLabel")[1].Text.find("<string>Balanced</string>"), std::string::npos);
   EXPECT_EQ(journal.Find("flash", "create").size(), 2u) << "the movies are made once, on the first showing";
@@ -139,7 +139,7 @@ TEST_F(AnnouncementTest, RegistryCodesReplaceTheDefaultsOneByOneAndTheFirstMatch
   HotKey(0x10);
   ASSERT_TRUE(WaitForShowingsToEnd(1));
   ASSERT_EQ(Writes().size(), 1u) << journal.Text();
-  EXPECT_EQ(Writes()[0].Text, "acpi write 0x80001 0 3");
+  EXPECT_EQ(Writes()[0].Text, "acpi write 0x80001 0 3 ok");
 
   RemoveHotKeyKey();
   SetHotKeyCode(L"2", 0x20);  // read afresh on every hot key
@@ -152,9 +152,9 @@ TEST_F(AnnouncementTest, RegistryCodesReplaceTheDefaultsOneByOneAndTheFirstMatch
   HotKey(kCtrlAltA);
   ASSERT_TRUE(WaitForShowingsToEnd(4));
   ASSERT_EQ(Writes().size(), 4u) << journal.Text();
-  EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 2 3");
-  EXPECT_EQ(Writes()[2].Text, "acpi write 0x80001 1 3");
-  EXPECT_EQ(Writes()[3].Text, "acpi write 0x80001 0 3");
+  EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 2 3 ok");
+  EXPECT_EQ(Writes()[2].Text, "acpi write 0x80001 1 3 ok");
+  EXPECT_EQ(Writes()[3].Text, "acpi write 0x80001 0 3 ok");
   CloseProgram(mainWindow);
 }
 

@@ -6,8 +6,10 @@
 #
 #   1. msiexec /i /qn: the files are in place, the Run value names the installed GearShift.exe, the
 #      hot-key codes are not written, and nothing was started.
-#   2. The installed service and program, started from the installed folder, answer
-#      "gsctl hotkey 0x5000041" with a full announcement in the journal.
+#   2. The installed service and program, started from the installed folder (made read-only, with no
+#      NKACPI_BIOS), answer "gsctl hotkey 0x5000041" with a full announcement in the journal: the level
+#      is written to the user's copy of bios.txt under the local application data and read back, and the
+#      installed bios.txt is unchanged.
 #   3. A package of a higher version, installed with a (reduced) user interface, replaces the first:
 #      the running copy is closed through its close request, one entry of the new version is
 #      registered, and the install starts the program again.
@@ -45,6 +47,7 @@ source "$root/scripts/lib/wine-harness.sh"
 source "$root/scripts/lib/msi.sh"
 finish() {
   wine_harness_down
+  chmod -R u+w "$work" 2>/dev/null
   rm -rf "$work"
 }
 trap finish EXIT
@@ -134,6 +137,10 @@ registry_traces >/dev/null || fail "the install left no trace the uninstall chec
 echo "installed $version quietly into $installed_win; Run: $(grep -o 'REG_SZ.*' <<<"$run")"
 
 # 2. The installed program answers a hot key ---------------------------------------------------------
+# As a standard user finds it: the program folder cannot be written, and the simulated BIOS is the
+# shipped one, served through the user's own copy.
+unset NKACPI_BIOS
+chmod -R a-w "$installed"
 (cd "$installed" && exec "$GS_WINE" nksyssvr.exe) >"$work/service.log" 2>&1 &
 wait_until 30 "the installed service did not start" journal_has ' svc start'
 (cd "$installed" && exec "$GS_WINE" GearShift.exe) >"$work/program.log" 2>&1 &
@@ -141,18 +148,25 @@ program_pid=$!
 wait_until 30 "the installed program did not register with the service" journal_has ' svc register .* ok'
 "$GS_WINE" "$installed/gsctl.exe" hotkey 0x5000041 >/dev/null 2>&1 || fail "gsctl hotkey 0x5000041 failed"
 wait_until 30 "the announcement did not end" journal_has ' flash visible 0x[0-9a-f]+ 0'
-tr -d '\r' <"$journal" | awk '
-  / acpi write 0x[0-9a-f]+ 0 / && s == 0 { s = 1 }
-  / flash call .*changeLabel/ && s == 1 { s = 2 }
-  / flash call .*>show</ && s == 2 { s = 3 }
-  / flash visible .* 1$/ && s == 3 { s = 4 }
-  / flash callout / && s == 4 { s = 5 }
-  / flash call .*>end</ && s == 5 { s = 6 }
-  / flash callout / && s == 6 { s = 7 }
-  / flash visible .* 0$/ && s == 7 { s = 8 }
-  END { if (s != 8) { print "FAILED: the announcement stopped at step " s " of 8 (level 0 written, label, show, up, intro, end, outro, hidden)"; exit 1 } }' ||
-  exit 1
-echo "the installed program wrote level 0 and announced it in full"
+# In the order of the events: each library writes its lines from a thread of its own.
+tr -d '\r' <"$journal" | sort -s -n -k1,1 | awk '
+  / acpi write 0x[0-9a-f]+ 0 3 ok$/ && s == 0 { s = 1 }
+  / acpi read 0x[0-9a-f]+ 0$/ && s == 1 { s = 2 }
+  / flash call .*changeLabel/ && s == 2 { s = 3 }
+  / flash call .*>show</ && s == 3 { s = 4 }
+  / flash visible .* 1$/ && s == 4 { s = 5 }
+  / flash callout / && s == 5 { s = 6 }
+  / flash call .*>end</ && s == 6 { s = 7 }
+  / flash callout / && s == 7 { s = 8 }
+  / flash visible .* 0$/ && s == 8 { s = 9 }
+  END { if (s != 9) { print "FAILED: the announcement stopped at step " s " of 9 (level 0 written, read back, label, show, up, intro, end, outro, hidden)"; exit 1 } }' ||
+  { tr -d '\r' <"$journal" | grep ' acpi '; exit 1; }
+copy=$(find "$drive_c/users" -path '*/AppData/Local/GearShift/bios.txt' 2>/dev/null | head -n 1)
+[ -n "$copy" ] || fail "no copy of bios.txt under the user's local application data"
+grep -q '^item 15 0 : 0x00080001 ' "$copy" || fail "the user's copy $copy does not hold level 0"
+cmp -s "$root/build/win32/dist/bios.txt" "$installed/bios.txt" || fail "the installed bios.txt was changed"
+chmod -R u+w "$installed"
+echo "the installed program wrote level 0 to ${copy#"$drive_c"/}, read it back and announced it in full"
 
 # 3. An upgrade with a user interface ----------------------------------------------------------------
 msiexec upgrade /i "$(winpath "$work/GearShift-$newer.msi")" /qr

@@ -83,7 +83,7 @@ TEST_F(ShowingRobustnessTest, WithoutThePlayerLibraryTheLevelIsStillSetAndNoEmpt
 
   HotKey(kCtrlAltA);  // accepted again: the program is no longer busy
   ASSERT_EQ(journal.WaitFor("acpi", "write", 2).size(), 2u) << journal.Text();
-  EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 0 3");
+  EXPECT_EQ(Writes()[1].Text, "acpi write 0x80001 0 3 ok");
   CloseProgram(mainWindow);
 }
 

@@ -45,7 +45,7 @@ TEST_F(AcpiMachineTest, JournalsEveryCallWithTheAgreedWords) {
   machine_.GetItemValue(0x80001, &index);
   machine_.SetItemValue(0x80001, 2, 3);
   EXPECT_EQ(journal_, (std::vector<std::string>{"init", "group 15 ok", "group 99 fail", "item 0x80001",
-                                                "read 0x80001 1", "write 0x80001 2 3"}));
+                                                "read 0x80001 1", "write 0x80001 2 3 ok"}));
   EXPECT_TRUE(problems_.empty());
 }
 
@@ -94,7 +94,7 @@ TEST_F(AcpiMachineTest, WritesReplaceTheFileWholeAndSurviveARestart) {
   machine_.Initialize(path_);
   EXPECT_EQ(machine_.SetItemValue(0x80001, 2, 3), 1);
   EXPECT_EQ(machine_.SetItemValue(0x70002, 1, 3), 1);
-  EXPECT_FALSE(std::filesystem::exists(path_ + ".new"));
+  EXPECT_FALSE(std::filesystem::exists(machine_.NextTemporaryFile()));
   EXPECT_EQ(biostest::ReadText(path_),
             "# levels\ngroup 15\nitem 15 2 : 0x80001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\n"
             "item 15 1 : 0x70002 0 0 0\n");
@@ -124,9 +124,10 @@ TEST_F(AcpiMachineTest, AWriteThatCannotPersistIsNotReportedAsDone) {
   WriteFile(kDescription);
   machine_.Initialize(path_);
   // The temporary file's name taken by a folder: the write fails whatever the user's rights.
-  std::filesystem::create_directory(path_ + ".new");
+  const std::filesystem::path blocked = machine_.NextTemporaryFile();
+  std::filesystem::create_directory(blocked);
   EXPECT_EQ(machine_.SetItemValue(0x80001, 2, 3), 0);
-  std::filesystem::remove(path_ + ".new");
+  std::filesystem::remove(blocked);
   std::uint32_t index = 0;
   machine_.GetItemValue(0x80001, &index);
   EXPECT_EQ(index, 1u);
@@ -134,6 +135,29 @@ TEST_F(AcpiMachineTest, AWriteThatCannotPersistIsNotReportedAsDone) {
   ASSERT_EQ(problems_.size(), 1u);
   EXPECT_EQ(problems_[0].rfind("item 0x80001 keeps its value index 1: cannot create ", 0), 0u)
       << problems_[0];
+  // The journal tells the outcome of the attempt, with the reason.
+  ASSERT_EQ(journal_.size(), 3u);
+  EXPECT_EQ(journal_[1].rfind("write 0x80001 2 3 failed cannot create " + blocked.string() + ": ", 0), 0u)
+      << journal_[1];
+  EXPECT_EQ(journal_[2], "read 0x80001 1");
+}
+
+TEST_F(AcpiMachineTest, AWriteKeepsWhatAnotherWriterChangedInTheFileSinceItWasRead) {
+  WriteFile("# levels\n" + std::string(kDescription));
+  machine_.Initialize(path_);
+  // Another process stores item 0x70002 and the user adds a line, after this machine read the file.
+  WriteFile(
+      "# levels\n# edited\ngroup 15\n"
+      "item 15 1 : 0x80001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\n"
+      "item 15 1 : 0x70002 0 0 0\n");
+  EXPECT_EQ(machine_.SetItemValue(0x80001, 0, 3), 1);
+  EXPECT_EQ(biostest::ReadText(path_),
+            "# levels\n# edited\ngroup 15\n"
+            "item 15 0 : 0x80001 0 0 0 3 \"Quiet\" \"Balanced\" \"Turbo\"\n"
+            "item 15 1 : 0x70002 0 0 0\n");
+  std::uint32_t index = 0;
+  EXPECT_EQ(machine_.GetItemValue(0x70002, &index), 1);
+  EXPECT_EQ(index, 1u) << "the machine holds the file as written";
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "layout/BackdropImage.h"
 #include "layout/Layout.h"
 #include "osd/FlashOsd.h"
+#include "osd/FlashPlayer.h"
 #include "win32base/GdiPlusApi.h"
 
 namespace {
@@ -46,16 +47,33 @@ class LayoutTest : public FrameworkFixture {
   static std::string HexOf(HWND window) { return journal::Hex(reinterpret_cast<uintptr_t>(window)); }
   HWND Player(int slot) const { return form->FlashItems[slot].Flash->PlayerWindow; }
 
-  // The requests the movie of the slot was sent, in order.
+  // The requests the movie of the slot was sent, in order (Settle's own left out).
   std::vector<std::string> RequestsTo(int slot) {
     std::vector<std::string> requests;
     std::string prefix = "flash call " + HexOf(Player(slot)) + " ";
     for (const auto& line : journal.Find("flash", "call")) {
-      if (line.Text.rfind(prefix, 0) == 0)
+      if (line.Text.rfind(prefix, 0) == 0 && line.Text.find(kSettle) == std::string::npos)
         requests.push_back(line.Text.substr(prefix.size()));
     }
     return requests;
   }
+
+  // Returns once the player library has journalled everything done so far. It writes its lines from a
+  // thread of its own, in order: once a request it ignores, made now, is in the journal, so is all before.
+  void Settle() {
+    VARIANT request;
+    VariantInit(&request);
+    request.vt = VT_BSTR;
+    std::wstring text(kSettle, kSettle + std::char_traits<char>::length(kSettle));
+    request.bstrVal = SysAllocString(text.c_str());
+    osd::FlashPlayer().CallFunction(Player(0), request);
+    VariantClear(&request);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return !journal.Find("flash", "ignore").empty(); }))
+        << journal.Text();
+  }
+
+  static constexpr char kSettle[] =
+      "<invoke name=\"settle\" returntype=\"xml\"><arguments></arguments></invoke>";
 
   ULONG_PTR gdiplus = 0;
   wintest::TestJournal journal;
@@ -155,6 +173,7 @@ TEST_F(LayoutTest, FirstShowProfileCreatesBothMoviesHiddenAndLaterCallsOnlyPlace
   EXPECT_FALSE(form->Visible()) << "loading the movies hides the OSD";
   EXPECT_FALSE(IsWindowVisible(Player(0)));
   EXPECT_FALSE(IsWindowVisible(Player(1)));
+  Settle();
   EXPECT_EQ(journal.Find("flash", "create").size(), 2u);
 
   POINT at = MoviePosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 400, 650);
@@ -166,6 +185,7 @@ TEST_F(LayoutTest, FirstShowProfileCreatesBothMoviesHiddenAndLaterCallsOnlyPlace
   EXPECT_EQ(rect.left, at.x);
   EXPECT_EQ(rect.top, at.y);
   EXPECT_EQ(rect.right - rect.left, 400);
+  Settle();
   EXPECT_EQ(journal.Find("flash", "create").size(), 2u) << "no movie is made twice";
 }
 
@@ -181,6 +201,7 @@ TEST_F(LayoutTest, ShowLabelLabelsAndShowsSlotZeroWhateverProfileWasPlaced) {
   EXPECT_TRUE(form->Visible());
   EXPECT_TRUE(IsWindowVisible(Player(0)));
   EXPECT_FALSE(IsWindowVisible(Player(1)));
+  Settle();
   std::vector<std::string> requests = RequestsTo(0);
   ASSERT_EQ(requests.size(), 2u) << journal.Text();
   EXPECT_EQ(requests[0], InvokeRequest("changeLabel", "Quieter"));
@@ -193,6 +214,7 @@ TEST_F(LayoutTest, EndTimerAndHideReachTheCurrentMovieAndTheForm) {
   FlashOsdLayout::Instance().ShowProfile(0);
   FlashOsdLayout::Instance().ShowLabel("Turbo");
   FlashOsdLayout::Instance().EndMovie();
+  Settle();
   EXPECT_EQ(RequestsTo(0).back(), InvokeRequest("externalCommand", "end"));
 
   FlashOsdLayout::Instance().SetOsdTimer(false);

@@ -52,11 +52,16 @@ class NkAcpiDllTest : public ::testing::Test {
         reinterpret_cast<void*>(GetProcAddress(library_.Get(), reinterpret_cast<LPCSTR>(ordinal))));
   }
 
-  std::vector<std::string> JournalEvents() const {
-    std::ifstream in(journal_);
+  // Once there are at least `count`: the library writes its lines on a thread of its own.
+  std::vector<std::string> JournalEvents(size_t count) const {
     std::vector<std::string> events;
-    for (std::string line; std::getline(in, line);)
-      events.push_back(line.substr(line.find(' ') + 1));
+    wintest::WaitUntil([&] {
+      events.clear();
+      std::ifstream in(journal_);
+      for (std::string line; std::getline(in, line);)
+        events.push_back(line.substr(line.find(' ') + 1));
+      return events.size() >= count;
+    });
     return events;
   }
 
@@ -96,14 +101,14 @@ TEST_F(NkAcpiDllTest, WalksAGroupThroughTheLibrary) {
   EXPECT_EQ(itemEntryCounts, (std::vector<std::uint32_t>{7, 8}));
   EXPECT_EQ(Ordinal<GroupInfo>(5)(14, group.data(), &size), 0);
 
-  EXPECT_EQ(JournalEvents(), (std::vector<std::string>{"acpi init", "acpi group 15 ok", "acpi item 0xc0002",
-                                                       "acpi item 0x80001", "acpi group 14 fail"}));
+  EXPECT_EQ(JournalEvents(5), (std::vector<std::string>{"acpi init", "acpi group 15 ok", "acpi item 0xc0002",
+                                                        "acpi item 0x80001", "acpi group 14 fail"}));
 }
 
 TEST_F(NkAcpiDllTest, ABadLineIsJournalledWithFileAndLine) {
   std::ofstream(bios_, std::ios::binary) << "group 15\nitem 15 x : 1\n";
   EXPECT_EQ(Ordinal<Initialize>(1)(), 0);
-  auto events = JournalEvents();
+  auto events = JournalEvents(2);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[1].rfind("acpi error refused " + bios_ + ":2: ", 0), 0u) << events[1];
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "RecordingWindow.h"
+#include "StuckJournal.h"
 #include "TestJournal.h"
 #include "WinTestSupport.h"
 #include "contract/TapWatchLibrary.h"
@@ -40,26 +41,6 @@ void Press(std::initializer_list<WORD> keys) {
   for (INPUT& input : events)
     SendInput(1, &input, sizeof input);
 }
-
-// Holds the lock that every journal writer takes around its append: to everyone else the journal is a
-// file on a disk that does not answer.
-class StuckJournal {
- public:
-  StuckJournal() : mutex_(CreateMutexW(nullptr, FALSE, journal::AppendLockName)) {
-    held_ = mutex_ && WaitForSingleObject(mutex_.Get(), 10000) == WAIT_OBJECT_0;
-  }
-  StuckJournal(const StuckJournal&) = delete;
-  StuckJournal& operator=(const StuckJournal&) = delete;
-  ~StuckJournal() {
-    if (held_)
-      ReleaseMutex(mutex_.Get());
-  }
-  bool Held() const { return held_; }
-
- private:
-  win32base::UniqueKernelHandle mutex_;
-  bool held_ = false;
-};
 
 // TapWatch32.dll loaded and hooked as the program does it, delivering to a window of the test's own that
 // stands for the program's main form.
@@ -104,7 +85,7 @@ TEST_F(TapWatchTest, AHotKeyNeverWaitsForTheJournalAndItsLineIsStampedBeforeItsM
                             {{VK_LCONTROL, VK_LMENU, 'C'}, 0x5000043}};
   std::vector<double> arrivals;  // on the journal's clock, a moment after each message arrived
   {
-    StuckJournal stuck;
+    wintest::StuckJournal stuck;
     ASSERT_TRUE(stuck.Held()) << "cannot take the journal's lock";
     // Two seconds: Wine's wait for a low-level hook that does not answer, and the journal's own wait for
     // its lock. A hook thread that waited on the journal once it had delivered would hold up the keys
