@@ -125,7 +125,7 @@ TEST_F(LayoutTest, LoadBackgroundGivesTheOsdAStretchedCopyOfTheBackdropAndHidesI
   EXPECT_FALSE(form->Visible());
 }
 
-TEST_F(LayoutTest, SizeToScreenCoversTheScreenButLeavesARightSizedFormWhereItStands) {
+TEST_F(LayoutTest, SizeToScreenCoversTheScreenAndBringsBackARightSizedFormThatStandsElsewhere) {
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   FlashOsdLayout::Instance().SizeToScreen();
   RECT rect;
@@ -140,8 +140,8 @@ TEST_F(LayoutTest, SizeToScreenCoversTheScreenButLeavesARightSizedFormWhereItSta
   form->SetBounds(100, 50, width, height);
   FlashOsdLayout::Instance().SizeToScreen();
   GetWindowRect(form->Handle(), &rect);
-  EXPECT_EQ(rect.left, 100) << "only the size is compared";
-  EXPECT_EQ(rect.top, 50);
+  EXPECT_EQ(rect.left, 0) << "the place is compared as well as the size";
+  EXPECT_EQ(rect.top, 0);
 }
 
 TEST_F(LayoutTest, FirstShowProfileCreatesBothMoviesHiddenAndLaterCallsOnlyPlaceThem) {
