@@ -3,11 +3,11 @@
 #include "app/ClearOnExit.h"
 #include "app/Director.h"
 #include "app/Main.h"
+#include "app/OsdSettingsReader.h"
 #include "framework/Application.h"
 #include "framework/Registry.h"
-#include "app/OsdSettingsReader.h"
-#include "osd/ScreenSurvey.h"
 #include "osd/FlashOsdManipulator.h"
+#include "osd/ScreenSurvey.h"
 
 void Director::OnHotKey(std::uint32_t code) {
   // Also dropped while a hot key or a notification is being handled: inside its waits (the message to

@@ -1,7 +1,7 @@
 #include "osd/FlashOsdManipulator.h"
 
-#include "layout/Layout.h"
 #include "framework/Text.h"
+#include "layout/Layout.h"
 #include "osd/FlashOsd.h"
 #include "osd/ShowingRecord.h"
 
