@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "contract/ProcessContract.h"
+#include "osd/OsdPlacement.h"
 
 inline constexpr std::uint32_t LevelChangeNotification = contract::LevelChangeNotification;
 inline constexpr UINT CompanionMessage = contract::CompanionMessage;
@@ -47,5 +48,7 @@ class Director {
 // The hot-key codes of levels 0, 1 and 2: the registry's, else the defaults. A value of another type
 // than a 32-bit number throws framework::Exception.
 std::array<std::uint32_t, 3> HotKeyCodes();
+// Where the showing about to start goes, from the user's settings and the screen as it is now.
+OsdPlacement PlaceShowing();
 // Tells the suite's configuration window, if it runs, that a level was announced.
 void NotifyCompanionWindow();

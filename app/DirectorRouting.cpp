@@ -3,9 +3,11 @@
 #include "app/ClearOnExit.h"
 #include "app/Director.h"
 #include "app/Main.h"
+#include "app/OsdSettingsReader.h"
 #include "framework/Application.h"
 #include "framework/Registry.h"
 #include "osd/FlashOsdManipulator.h"
+#include "osd/ScreenSurvey.h"
 
 void Director::OnHotKey(std::uint32_t code) {
   // Also dropped while a hot key or a notification is being handled: inside its waits (the message to
@@ -22,18 +24,23 @@ void Director::OnHotKey(std::uint32_t code) {
   Announcing = true;
   ClearOnExit announcing(Announcing);
   MainForm->SetLevel(level);
-  FlashOsdWindowManipulator::Instance().FitToScreen();
+  const OsdPlacement placement = PlaceShowing();
+  FlashOsdWindowManipulator::Instance().FitToScreen(placement);
   Busy = true;
   // Until the showing has started, whatever ends this early must not leave every later hot key dropped;
-  // once it has, its own end clears Busy.
+  // once it has, its own end clears Busy. A showing without a picture is over once it is announced.
   ClearOnExit busy(Busy);
   // The level in force, read back: a write that had no effect announces the level that still holds.
   const char* text = MainForm->GetLevelText();
   // The session may have ended inside the item's message box: nothing new goes on the screen then.
   if (framework::Application().Terminated())
     return;
-  FlashClass0Manipulator::Instance().Show(text, 0, 0);
-  busy.Keep();
+  if (placement.outcome == ShowingOutcome::Shown) {
+    FlashClass0Manipulator::Instance().Show(text, 0, 0);
+    busy.Keep();
+  } else {
+    FlashClass0Manipulator::Instance().AnnounceWithoutPicture(text);
+  }
   NotifyCompanionWindow();
 }
 
@@ -53,11 +60,20 @@ void Director::OnNotify(std::uint32_t code, bool& handled) {
   // The session may have ended while the configuration window was answering.
   if (framework::Application().Terminated())
     return;
-  FlashOsdWindowManipulator::Instance().FitToScreen();
+  const OsdPlacement placement = PlaceShowing();
+  FlashOsdWindowManipulator::Instance().FitToScreen(placement);
   const char* text = MainForm->GetLevelText();
   if (framework::Application().Terminated())
     return;
-  FlashClass0Manipulator::Instance().Show(text, 0, 0);
+  if (placement.outcome == ShowingOutcome::Shown)
+    FlashClass0Manipulator::Instance().Show(text, 0, 0);
+  else
+    FlashClass0Manipulator::Instance().AnnounceWithoutPicture(text);
+}
+
+OsdPlacement PlaceShowing() {
+  const OsdSettings settings = ReadOsdSettings();
+  return DecideOsdPlacement(settings, SurveyScreen(settings));
 }
 
 std::array<std::uint32_t, 3> HotKeyCodes() {

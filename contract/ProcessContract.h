@@ -17,6 +17,15 @@ inline constexpr wchar_t MainFormCaption[] = L"GearShift";
 inline constexpr wchar_t OsdFormClass[] = L"TFlashOsdForm";
 inline constexpr wchar_t OsdFormCaption[] = L"FlashOsdForm";
 inline constexpr wchar_t PlayerWindowClass[] = L"SwfHostPlayer";
+// Properties of the OSD window that say where the last showing went, for the control tool: the
+// outcome (ShowingShown, ShowingNoPictureFullScreen or ShowingOff; absent before the first showing)
+// and the monitor's edges, each a signed 32-bit number in the property's value.
+inline constexpr wchar_t LastShowingProperty[] = L"GearShift.LastShowing";
+inline constexpr std::array<const wchar_t*, 4> LastMonitorProperties{
+    L"GearShift.MonitorLeft", L"GearShift.MonitorTop", L"GearShift.MonitorRight", L"GearShift.MonitorBottom"};
+inline constexpr std::uint32_t ShowingShown = 1;
+inline constexpr std::uint32_t ShowingNoPictureFullScreen = 2;
+inline constexpr std::uint32_t ShowingOff = 3;
 // The suite's configuration window, told of every level announced.
 inline constexpr wchar_t CompanionClass[] = L"TfrmGearMain";
 inline constexpr wchar_t CompanionCaption[] = L"GearMain";
@@ -38,5 +47,9 @@ inline constexpr std::uint32_t CompanionLParam = 99;
 inline constexpr wchar_t HotKeyRegistryKey[] = L"SOFTWARE\\NORVIK\\TUNEDECK_II\\Gear Shift";
 inline constexpr std::array<const wchar_t*, 3> HotKeyValueNames{L"1", L"2", L"3"};
 inline constexpr std::array<std::uint32_t, 3> DefaultHotKeyCodes{0x5000041, 0x5000042, 0x5000043};
+// Where the OSD shows, beside the hot-key codes under the same key (32-bit numbers, read only).
+inline constexpr wchar_t OsdMonitorValueName[] = L"OsdMonitor";
+inline constexpr wchar_t OsdOverFullScreenValueName[] = L"OsdOverFullScreen";
+inline constexpr wchar_t ShowOsdValueName[] = L"ShowOsd";
 
 }  // namespace contract

@@ -10,6 +10,7 @@
 #include "layout/LabelRequest.h"
 #include "osd/FlashOsd.h"
 #include "osd/ScreenScale.h"
+#include "osd/ScreenSurvey.h"
 
 bool moviesLoaded = false;
 
@@ -27,20 +28,37 @@ void FlashOsdLayout::LoadBackground() {
   FlashOsdForm->Hide();
 }
 
+void FlashOsdLayout::SetMonitor(const RECT& monitor) {
+  RECT primary = PrimaryMonitorRect();
+  onPrimary_ = EqualRect(&monitor, &primary) != FALSE;
+  monitor_ = monitor;
+}
+
+RECT FlashOsdLayout::Monitor() const {
+  if (onPrimary_)
+    return PrimaryMonitorRect();
+  return MonitorStillAttached(monitor_) ? monitor_ : PrimaryMonitorRect();
+}
+
 void FlashOsdLayout::SizeToScreen() {
-  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT monitor = Monitor();
+  if (!onPrimary_ && !EqualRect(&monitor, &monitor_))
+    onPrimary_ = true;  // the monitor has gone: the primary from now on
+  int width = monitor.right - monitor.left;
+  int height = monitor.bottom - monitor.top;
   TFlashOsdForm& form = *FlashOsdForm;
-  // Only the size counts: a form of the right size stays where it is.
-  if (form.Width() == screenWidth && form.Height() == screenHeight)
+  form.Monitor = monitor;
+  // The place counts as much as the size: two monitors of one size are common.
+  if (form.Left() == monitor.left && form.Top() == monitor.top && form.Width() == width &&
+      form.Height() == height)
     return;
-  form.Background.SetBounds(form.Background.Left(), form.Background.Top(), screenWidth, screenHeight);
-  form.SetBounds(0, 0, screenWidth, screenHeight);
+  form.Background.SetBounds(form.Background.Left(), form.Background.Top(), width, height);
+  form.SetBounds(monitor.left, monitor.top, width, height);
   form.Invalidate();
 }
 
 SIZE MovieSizeOnScreen() {
-  UINT dpi = PrimaryScreenDpi();
+  UINT dpi = MonitorDpi(FlashOsdLayout::Instance().Monitor());
   return {ScaledToDpi(ProfileMovieWidth, dpi), ScaledToDpi(ProfileMovieHeight, dpi)};
 }
 

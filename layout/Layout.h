@@ -16,7 +16,7 @@ inline constexpr int ProfileMovieWidth = 400;
 inline constexpr int ProfileMovieHeight = 650;
 inline constexpr wchar_t BackdropFile[] = L"bg_smoke01.png";
 
-// The profile movies' size on the primary screen, in its physical pixels.
+// The profile movies' size on the monitor the OSD covers, in its physical pixels.
 SIZE MovieSizeOnScreen();
 
 // Puts the OSD together on the OSD form: the backdrop stretched over the whole primary screen, the
@@ -28,8 +28,14 @@ class FlashOsdLayout {
 
   // Once, at start-up. A missing backdrop is reported and the OSD goes without one.
   void LoadBackground();
-  // Before each showing: the OSD and its backdrop cover the primary screen.
+  // Before each showing: the OSD and its backdrop cover the monitor it shows on, the primary one unless
+  // told otherwise. A monitor that has gone since is replaced by the primary.
   void SizeToScreen();
+  // The monitor the following showings cover, in physical pixels; the primary's rectangle means the
+  // primary monitor, wherever it is when the OSD is sized.
+  void SetMonitor(const RECT& monitor);
+  // The rectangle the OSD covers when sized now.
+  RECT Monitor() const;
   void LoadMovies();
   // Profile 0 or 1 places the profile's movie; the first call creates both movies, whatever profile.
   void ShowProfile(std::int32_t profile);
@@ -44,6 +50,9 @@ class FlashOsdLayout {
 
  private:
   FlashOsdLayout() = default;
+
+  bool onPrimary_ = true;
+  RECT monitor_{};  // while not on the primary
 };
 
 // Set by the first ShowProfile, never cleared.

@@ -4,6 +4,7 @@
 #include "framework/Application.h"
 #include "framework/Text.h"
 #include "osd/FlashPlayer.h"
+#include "osd/ShowingRecord.h"
 
 TFlashOsdForm* FlashOsdForm = nullptr;
 std::int32_t OsdPhase = 0;
@@ -77,6 +78,7 @@ void TFlashOsdForm::Dispatch(framework::TMessage& message) {
       break;
     case WM_DESTROY:
       Announcer.Detach();
+      ForgetShowing(Handle());
       break;
     case WM_DISPLAYCHANGE:
     case WM_DPICHANGED:
@@ -113,7 +115,8 @@ bool TFlashOsdForm::CreatePlayer(int slot, int width, int height) {
     return false;
   }
   item.Flash = flash;
-  POINT at = MoviePosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+  SIZE monitor = MonitorSize();
+  POINT at = MoviePosition(monitor.cx, monitor.cy, width, height);
   flash->SetBounds(at.x, at.y, width, height);
   flash->SetVisible(false);
   flash->SetCallback(FlashCallCallback);
@@ -126,12 +129,19 @@ int TFlashOsdForm::PlaceMovie(const std::string& name, int width, int height) {
     return -1;
   if (!CreatePlayer(slot, width, height))
     return 0;
-  POINT at = MoviePosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+  SIZE monitor = MonitorSize();
+  POINT at = MoviePosition(monitor.cx, monitor.cy, width, height);
   TTransFlash& flash = *FlashItems[slot].Flash;
   // The size follows the screen's DPI, which may have changed since the movie was made.
   if (flash.Width != width || flash.Height != height)
     flash.SetSize(width, height);
   return flash.SetPosition(at.x, at.y);
+}
+
+SIZE TFlashOsdForm::MonitorSize() const {
+  if (IsRectEmpty(&Monitor))
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return {Monitor.right - Monitor.left, Monitor.bottom - Monitor.top};
 }
 
 void TFlashOsdForm::SelectMovie(int index) {

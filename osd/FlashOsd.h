@@ -47,6 +47,9 @@ class TFlashOsdForm : public framework::TForm {
   framework::TTimer OsdTimer;
   TTransFlash* CurrentMovie = nullptr;
   std::array<_FlashITEM, FlashSlotCount> FlashItems;
+  // The monitor the OSD covers, in physical pixels; empty until it is first sized, and then the
+  // primary screen counts.
+  RECT Monitor{};
 
   void CreateMovie(const std::string& name, const std::string& fileName, int width, int height);
   int PlaceMovie(const std::string& name, int width, int height);
@@ -84,6 +87,8 @@ class TFlashOsdForm : public framework::TForm {
   // Makes the slot's player if it has none yet; false when no player can be had (the library or an
   // entry that a showing calls is missing, or it made no window). The slot stays claimed for a later try.
   bool CreatePlayer(int slot, int width, int height);
+  // The size of the monitor the movies are placed on.
+  SIZE MonitorSize() const;
   // False when there is no movie to send it to.
   bool Send(const std::string& request);
 };

@@ -1,7 +1,9 @@
 #include "osd/FlashOsdManipulator.h"
 
+#include "framework/Text.h"
 #include "layout/Layout.h"
 #include "osd/FlashOsd.h"
+#include "osd/ShowingRecord.h"
 
 FlashOsdWindowManipulator& FlashOsdWindowManipulator::Instance() {
   static auto* const manipulator = new FlashOsdWindowManipulator();  // kept for the life of the process
@@ -31,7 +33,11 @@ void FlashOsdWindowManipulator::ConnectCallOuts() {
   };
 }
 
-void FlashOsdWindowManipulator::FitToScreen() {
+void FlashOsdWindowManipulator::FitToScreen(const OsdPlacement& placement) {
+  RecordShowing(FlashOsdForm->Handle(), placement);
+  if (placement.outcome != ShowingOutcome::Shown)
+    return;
+  FlashOsdLayout::Instance().SetMonitor(placement.monitor);
   FlashOsdLayout::Instance().SizeToScreen();
 }
 
@@ -59,6 +65,12 @@ void FlashClass0Manipulator::Show(const char* text, std::int32_t a, std::int32_t
   if (!FlashOsdLayout::Instance().ShowLabel(text))
     nothingToShow_.SetEnabled(true);
   Shown = 1;
+}
+
+void FlashClass0Manipulator::AnnounceWithoutPicture(const char* text) {
+  // The name stays on the hidden OSD's object until the next showing: a reader takes the event later,
+  // from its own process, and reads the name back then.
+  FlashOsdForm->Announcer.Announce(framework::Widen(text ? text : ""));
 }
 
 void FlashClass0Manipulator::OnMovieSignal(std::int32_t kind) {

@@ -7,6 +7,7 @@
 #include "framework/Handler.h"
 #include "framework/Thread.h"
 #include "framework/Timer.h"
+#include "osd/OsdPlacement.h"
 
 inline constexpr std::int32_t MovieEndDelay = 2000;  // milliseconds from the intro's call-out to "end"
 inline constexpr DWORD FadeOutTime = 250;            // milliseconds from the outro's call-out to hiding
@@ -23,7 +24,9 @@ class FlashOsdWindowManipulator {
   // Leads the players' call-outs to the showings' manipulators, and stops a showing's deadline with the
   // OSD form that it would hide.
   void ConnectCallOuts();
-  void FitToScreen();
+  // Before each showing: notes where it goes, and for a showing with a picture sizes the OSD to that
+  // monitor. A showing without one touches no window.
+  void FitToScreen(const OsdPlacement& placement);
 
  private:
   FlashOsdWindowManipulator() = default;
@@ -38,6 +41,9 @@ class FlashClass0Manipulator {
   // usable player) the OSD is not shown at all, and the showing ends once the caller's message has
   // been handled.
   void Show(const char* text, std::int32_t a, std::int32_t b);
+  // A showing without a picture: screen readers are told the text all the same, and nothing is shown,
+  // activated or waited for. Whatever an earlier showing still has on the screen goes on to its end.
+  void AnnounceWithoutPicture(const char* text);
   void OnMovieSignal(std::int32_t kind);
   void BeginEnd();
   void BeginFadeOut();

@@ -18,13 +18,10 @@ GetDpiForMonitorEntry DpiForMonitorEntry() {
   return entry;
 }
 
-}  // namespace
-
-UINT PrimaryScreenDpi() {
+UINT DpiOf(HMONITOR monitor) {
   UINT dpiX = 0, dpiY = 0;
   if (GetDpiForMonitorEntry entry = DpiForMonitorEntry()) {
-    HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    if (SUCCEEDED(entry(primary, EffectiveDpi, &dpiX, &dpiY)) && dpiY > 0)
+    if (SUCCEEDED(entry(monitor, EffectiveDpi, &dpiX, &dpiY)) && dpiY > 0)
       return dpiY;
   }
   // Before Windows 8.1 every monitor has the system's DPI.
@@ -33,6 +30,16 @@ UINT PrimaryScreenDpi() {
   if (screen)
     ReleaseDC(nullptr, screen);
   return logPixels > 0 ? static_cast<UINT>(logPixels) : DefaultScreenDpi;
+}
+
+}  // namespace
+
+UINT PrimaryScreenDpi() {
+  return DpiOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+}
+
+UINT MonitorDpi(const RECT& monitor) {
+  return DpiOf(MonitorFromRect(&monitor, MONITOR_DEFAULTTOPRIMARY));
 }
 
 int ScaledToDpi(int pixelsAt96, UINT dpi) {

@@ -8,6 +8,8 @@
 inline constexpr UINT DefaultScreenDpi = 96;
 
 UINT PrimaryScreenDpi();
+// The DPI of the monitor that holds most of the rectangle (the primary's before Windows 8.1).
+UINT MonitorDpi(const RECT& monitor);
 
 // Rounded to whole pixels.
 int ScaledToDpi(int pixelsAt96, UINT dpi);

@@ -22,6 +22,8 @@
 # that ending a prefix's processes never ends another run's.
 #
 # GS_SCREEN gives the virtual screen another size and depth than 1920x1080x24 (as Xvfb's -screen takes it).
+# The use "two-heads" runs on an Xorg server with two monitors side by side instead of Xvfb
+# (scripts/lib/xorg-two-heads.sh), in a prefix of its own.
 #
 # GS_WINE_CPUS, a core list as taskset takes it (e.g. 0), pins Xvfb, the wineserver and the processes
 # that Wine starts for the prefix to those cores; benchmarks set it, because work handed between the
@@ -30,6 +32,8 @@
 GS_ROOT=${GS_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 # shellcheck source=ia32.sh
 source "$(dirname "${BASH_SOURCE[0]}")/ia32.sh"
+# shellcheck source=xorg-two-heads.sh
+source "$(dirname "${BASH_SOURCE[0]}")/xorg-two-heads.sh"
 GS_LOGS=${GS_LOGS:-$GS_ROOT/build/logs}
 export WINEDEBUG=${WINEDEBUG:--all}
 # Mono and Gecko would stop a fresh prefix to ask for downloads this machine cannot make.
@@ -253,8 +257,12 @@ wine_harness_up() {
   for n in $(seq 90 140); do
     [ "$use" != live ] || break
     [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
-    "${_gs_pin[@]}" Xvfb ":$n" -screen 0 "${GS_SCREEN:-1920x1080x24}" -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
-    _gs_xvfb_pid=$!
+    if [ "$use" = two-heads ]; then
+      _gs_xorg_two_heads_start "$n" "$GS_ROOT/build/xorg-two-heads" "$GS_LOGS/xvfb-$use.log"
+    else
+      "${_gs_pin[@]}" Xvfb ":$n" -screen 0 "${GS_SCREEN:-1920x1080x24}" -nolisten tcp -noreset >"$GS_LOGS/xvfb-$use.log" 2>&1 &
+      _gs_xvfb_pid=$!
+    fi
     if _gs_xvfb_ready "$n"; then
       export DISPLAY=":$n" GS_XVFB_PID=$_gs_xvfb_pid
       break
@@ -264,7 +272,7 @@ wine_harness_up() {
     _gs_xvfb_pid=""
   done
   if [ -z "$_gs_xvfb_pid" ] && [ "$use" != live ]; then
-    _gs_fail "Xvfb did not come up (see $GS_LOGS/xvfb-$use.log)"
+    _gs_fail "the X server did not come up (see $GS_LOGS/xvfb-$use.log)"
     return 1
   fi
 
@@ -311,6 +319,7 @@ wine_harness_up() {
     _gs_prefix_up || return 1
   fi
   GS_WINE_ERROR=""
+  [ "$use" != two-heads ] || _gs_xorg_two_heads_configure_prefix
   _gs_hold_desktop
   echo "wine-harness: running $GS_WINE_BUILD ($GS_WINE_NOTE) in $WINEPREFIX"
 }

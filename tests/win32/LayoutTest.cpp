@@ -143,7 +143,7 @@ TEST_F(LayoutTest, LoadBackgroundGivesTheOsdAStretchedCopyOfTheBackdropAndHidesI
   EXPECT_FALSE(form->Visible());
 }
 
-TEST_F(LayoutTest, SizeToScreenCoversTheScreenButLeavesARightSizedFormWhereItStands) {
+TEST_F(LayoutTest, SizeToScreenCoversTheScreenAndBringsBackARightSizedFormThatStandsElsewhere) {
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   FlashOsdLayout::Instance().SizeToScreen();
   RECT rect;
@@ -158,8 +158,17 @@ TEST_F(LayoutTest, SizeToScreenCoversTheScreenButLeavesARightSizedFormWhereItSta
   form->SetBounds(100, 50, width, height);
   FlashOsdLayout::Instance().SizeToScreen();
   GetWindowRect(form->Handle(), &rect);
-  EXPECT_EQ(rect.left, 100) << "only the size is compared";
-  EXPECT_EQ(rect.top, 50);
+  EXPECT_EQ(rect.left, 0) << "the place is compared as well as the size";
+  EXPECT_EQ(rect.top, 0);
+
+  // A monitor chosen for a showing that has gone since (none stands at 20000,0): the primary instead.
+  FlashOsdLayout::Instance().SetMonitor({20000, 0, 21280, 1024});
+  FlashOsdLayout::Instance().SizeToScreen();
+  GetWindowRect(form->Handle(), &rect);
+  EXPECT_EQ(rect.left, 0) << "a monitor that has gone falls back to the primary";
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.right, width);
+  EXPECT_EQ(rect.bottom, height);
 }
 
 TEST_F(LayoutTest, FirstShowProfileCreatesBothMoviesHiddenAndLaterCallsOnlyPlaceThem) {

@@ -1,5 +1,6 @@
 #include "ProgramWindows.h"
 
+#include <cstdint>
 #include <string>
 
 #include "contract/ProcessContract.h"
@@ -45,6 +46,25 @@ BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) {
   return TRUE;
 }
 
+// A signed 32-bit number kept in a property's pointer-sized value.
+long PropertyNumber(HWND window, const wchar_t* name) {
+  return static_cast<long>(static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(GetPropW(window, name)))));
+}
+
+LastShowing LastShowingOf(HWND osd) {
+  switch (PropertyNumber(osd, contract::LastShowingProperty)) {
+    case contract::ShowingShown:
+      return LastShowing::Shown;
+    case contract::ShowingNoPictureFullScreen:
+      return LastShowing::NoPictureFullScreen;
+    case contract::ShowingOff:
+      return LastShowing::Off;
+    default:
+      return LastShowing::None;
+  }
+}
+
 }  // namespace
 
 HWND FindMainForm() {
@@ -69,6 +89,10 @@ StatusReport SurveyProgramWindows(HWND mainForm) {
     RECT rect{};
     GetWindowRect(survey.osd, &rect);
     report.osdRect = {rect.left, rect.top, rect.right, rect.bottom};
+    report.last = LastShowingOf(survey.osd);
+    const auto& edges = contract::LastMonitorProperties;
+    report.lastMonitor = {PropertyNumber(survey.osd, edges[0]), PropertyNumber(survey.osd, edges[1]),
+                          PropertyNumber(survey.osd, edges[2]), PropertyNumber(survey.osd, edges[3])};
   }
   return report;
 }

@@ -1,0 +1,116 @@
+// fullscreenapp.exe: a full-screen program of another process, as a game is: a top-most caption-less
+// popup that covers a rectangle (a whole monitor), painted in one colour, holding the foreground.
+//
+//   fullscreenapp <left> <top> <right> <bottom>
+//
+// Prints "ready <hwnd hex>" once it holds the foreground and the focus, then one line for each thing a
+// game must never suffer, as it happens: "deactivated" (WM_ACTIVATE with WA_INACTIVE), "lost-focus"
+// (WM_KILLFOCUS), "minimised" (a minimise or a hide), "moved" (its size or place changed), and
+// "lost-foreground" when, checked every 50 ms, another window holds the foreground. Runs until it is
+// ended, at most two minutes.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr UINT kLifetime = 120000;  // milliseconds
+constexpr UINT_PTR kWatch = 1;
+constexpr COLORREF kColour = RGB(0, 200, 0);
+
+RECT placed{};
+bool ready = false;
+
+void Print(const char* line) {
+  std::printf("%s\n", line);
+  std::fflush(stdout);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (ready && LOWORD(wParam) == WA_INACTIVE)
+        Print("deactivated");
+      break;
+    case WM_KILLFOCUS:
+      if (ready)
+        Print("lost-focus");
+      break;
+    case WM_SIZE:
+      if (ready && wParam == SIZE_MINIMIZED)
+        Print("minimised");
+      break;
+    case WM_SHOWWINDOW:
+      if (ready && !wParam)
+        Print("minimised");
+      break;
+    case WM_WINDOWPOSCHANGED: {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if (ready && !(pos->flags & SWP_NOMOVE) && (pos->x != placed.left || pos->y != placed.top))
+        Print("moved");
+      if (ready && !(pos->flags & SWP_NOSIZE) &&
+          (pos->cx != placed.right - placed.left || pos->cy != placed.bottom - placed.top))
+        Print("moved");
+      break;
+    }
+    case WM_TIMER:
+      if (wParam == kWatch && ready && GetForegroundWindow() != window)
+        Print("lost-foreground");
+      return 0;
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(window, &client);
+      HBRUSH brush = CreateSolidBrush(kColour);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+      DeleteObject(brush);
+      return 1;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: fullscreenapp <left> <top> <right> <bottom>\n");
+    return 2;
+  }
+  placed = {std::atoi(argv[1]), std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4])};
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"GearShiftTestFullScreen";
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"full-screen program",
+                                WS_POPUP | WS_VISIBLE, placed.left, placed.top, placed.right - placed.left,
+                                placed.bottom - placed.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) {
+    std::fprintf(stderr, "fullscreenapp: no window (error %lu)\n", GetLastError());
+    return 1;
+  }
+  SetForegroundWindow(window);
+  SetFocus(window);
+  UpdateWindow(window);
+  SetTimer(window, kWatch, 50, nullptr);
+  SetTimer(nullptr, 0, kLifetime, nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && !message.hwnd)
+      break;
+    if (!ready && GetForegroundWindow() == window && GetFocus() == window) {
+      ready = true;
+      char line[64];
+      std::snprintf(line, sizeof line, "ready 0x%llx",
+                    static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+      Print(line);
+    }
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
