@@ -8,6 +8,10 @@
 //   kbdhelper drop-hooks         removes every hook of the session behind its owner's back, as Windows
 //                                does with a low-level hook that once answered too slowly, and prints
 //                                "dropped <n>" and the handles.
+//   kbdhelper pointer <x> <y>    puts the mouse pointer there through the system, as a user's move
+//                                would be known to every program of the desktop (a pointer warped in
+//                                X alone may reach Wine late), and prints "pointer <x> <y>" once
+//                                GetCursorPos says so.
 //   kbdhelper focus              shows a small plain window that has the focus, standing for the user's
 //                                work, so that keys pressed from outside Wine (XTest) reach Wine and
 //                                its hooks; prints "focus <hwnd>" once it has the focus and runs until
@@ -161,6 +165,25 @@ int Focus() {
   return 0;
 }
 
+int Pointer(const std::string& x, const std::string& y) {
+  POINT wanted{std::atoi(x.c_str()), std::atoi(y.c_str())};
+  if (!SetCursorPos(wanted.x, wanted.y)) {
+    std::fprintf(stderr, "kbdhelper: SetCursorPos failed (error %lu)\n", GetLastError());
+    return 1;
+  }
+  POINT now{};
+  for (int look = 0; look < 200; ++look) {
+    if (GetCursorPos(&now) && now.x == wanted.x && now.y == wanted.y) {
+      std::printf("pointer %ld %ld\n", now.x, now.y);
+      return 0;
+    }
+    Sleep(10);
+  }
+  std::fprintf(stderr, "kbdhelper: the pointer is at %ld,%ld, not %ld,%ld\n", now.x, now.y, wanted.x,
+               wanted.y);
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -171,6 +194,10 @@ int main(int argc, char** argv) {
     return DropHooks();
   if (arguments.size() == 1 && arguments[0] == "focus")
     return Focus();
-  std::fprintf(stderr, "usage: kbdhelper press <chord>... | kbdhelper drop-hooks | kbdhelper focus\n");
+  if (arguments.size() == 3 && arguments[0] == "pointer")
+    return Pointer(arguments[1], arguments[2]);
+  std::fprintf(stderr,
+               "usage: kbdhelper press <chord>... | kbdhelper drop-hooks | kbdhelper pointer <x> <y> | "
+               "kbdhelper focus\n");
   return 2;
 }

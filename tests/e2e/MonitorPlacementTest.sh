@@ -111,7 +111,7 @@ ended "no value set"
 
 # 1b. Values out of range or of another type are their defaults: still the primary, still shown, though
 # the pointer is on the other monitor.
-xdotool mousemove 2500 500 || fail "cannot move the pointer"
+"$GS_WINE" "$helpers/kbdhelper.exe" pointer 2500 500 >/dev/null || fail "cannot move the pointer"
 set_value OsdMonitor 7
 "$GS_WINE" reg add "$key" /v ShowOsd /t REG_SZ /d 0 /reg:32 /f >/dev/null 2>&1 || fail "cannot set ShowOsd"
 "$GS_WINE" reg add "$key" /v OsdOverFullScreen /t REG_QWORD /d 1 /reg:32 /f >/dev/null 2>&1 ||
@@ -125,7 +125,7 @@ clear_values
 
 # 2. The monitor under the pointer, right of the primary: the movie placed on its size from its corner.
 set_value OsdMonitor 2
-xdotool mousemove 2600 600 || fail "cannot move the pointer"
+"$GS_WINE" "$helpers/kbdhelper.exe" pointer 2600 600 >/dev/null || fail "cannot move the pointer"
 showing "the pointer's monitor"
 line=$(status)
 [[ "$line" == *" osd=visible osdrect=1920,0,3200,1024 "*" last=shown monitor=1920,0,3200,1024" ]] ||

@@ -59,15 +59,23 @@ TEST(StatusLine, ReportsEveryField) {
   report.osdRect = {-8, 0, 1920, 1080};
   report.visiblePlayers = 1;
   report.totalPlayers = 2;
-  EXPECT_EQ(gsctl::FormatStatusLine(report), "main=0x1a0042 osd=visible osdrect=-8,0,1920,1080 players=1/2");
+  report.last = gsctl::LastShowing::Shown;
+  report.lastMonitor = {-1280, 0, 0, 1024};
+  EXPECT_EQ(gsctl::FormatStatusLine(report),
+            "main=0x1a0042 osd=visible osdrect=-8,0,1920,1080 players=1/2 "
+            "last=shown monitor=-1280,0,0,1024");
   report.osd = gsctl::OsdState::Hidden;
-  EXPECT_EQ(gsctl::FormatStatusLine(report), "main=0x1a0042 osd=hidden osdrect=-8,0,1920,1080 players=1/2");
+  report.last = gsctl::LastShowing::NoPictureFullScreen;
+  EXPECT_EQ(gsctl::FormatStatusLine(report),
+            "main=0x1a0042 osd=hidden osdrect=-8,0,1920,1080 players=1/2 "
+            "last=no-picture-fullscreen monitor=-1280,0,0,1024");
 }
 
 TEST(StatusLine, WithoutWindowsSaysNoneAndZeros) {
   gsctl::StatusReport report;
   report.osdRect = {1, 2, 3, 4};  // left over from nowhere: without an OSD there is no rectangle
-  EXPECT_EQ(gsctl::FormatStatusLine(report), "main=none osd=none osdrect=0,0,0,0 players=0/0");
+  EXPECT_EQ(gsctl::FormatStatusLine(report),
+            "main=none osd=none osdrect=0,0,0,0 players=0/0 last=none monitor=0,0,0,0");
 }
 
 }  // namespace
