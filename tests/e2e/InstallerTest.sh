@@ -21,6 +21,8 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=ScriptSupport.sh
+source "$(dirname "${BASH_SOURCE[0]}")/ScriptSupport.sh"
 skip() {
   echo "SKIPPED: $*"
   exit 77
@@ -67,7 +69,6 @@ trap finish EXIT
 [ "$GS_WINE_ARCH" = i686 ] || skip "the harness runs the x86_64 twin here ($GS_WINE_NOTE); the package is i686 only"
 
 wine_run() { "$GS_WINE" "$@" 2>/dev/null | tr -d '\r'; }
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 drive_c=$WINEPREFIX/drive_c
 installed="$drive_c/Program Files/NORVIK/TUNEDECK II/Gear Shift"
 installed_win='C:\Program Files\NORVIK\TUNEDECK II\Gear Shift'
@@ -82,15 +83,6 @@ msiexec() { # msiexec <what> <arguments...>: fails the check unless it succeeds,
   shift
   "$GS_WINE" msiexec "$@" /l*v "$(winpath "$log")" >/dev/null 2>&1 ||
     { tr -d '\r' <"$log" 2>/dev/null | grep -a -i -E 'error|return value 3' | head -n 20; fail "msiexec $*: $what failed"; }
-}
-# wait_until <seconds> <what> <command...>: until the command succeeds.
-wait_until() {
-  local deadline=$((SECONDS + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || fail "$what"
-    sleep 0.1
-  done
 }
 journal_has() { grep -Eq "$1" "$journal" 2>/dev/null; }
 # Processes of our prefix whose command line names the installed folder's $1.

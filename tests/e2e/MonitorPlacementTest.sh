@@ -17,6 +17,8 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=ScriptSupport.sh
+source "$(dirname "${BASH_SOURCE[0]}")/ScriptSupport.sh"
 fail() {
   echo "FAILED: $*"
   [ -z "${journal:-}" ] || { echo "--- journal"; tail -n 40 "$journal"; }
@@ -37,7 +39,6 @@ finish() {
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 journal=$work/journal.txt
 export GEARSHIFT_JOURNAL NKACPI_BIOS
 GEARSHIFT_JOURNAL=$(winpath "$journal")
@@ -48,15 +49,6 @@ helpers=$root/$GS_WINE_BUILD/tests/e2e
 cp "$GS_DIST/bios.txt" "$work/bios.txt"
 NKACPI_BIOS=$(winpath "$work/bios.txt")
 
-# wait_until <seconds> <what> <command...>
-wait_until() {
-  local deadline=$((SECONDS + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || fail "$what"
-    sleep 0.1
-  done
-}
 count() { grep -Ec "$1" "$journal" 2>/dev/null || true; }
 more_than() { [ "$(count "$1")" -gt "$2" ]; }
 status() { "$GS_WINE" "$GS_DIST/gsctl.exe" status 2>/dev/null | tr -d '\r'; }
@@ -67,19 +59,6 @@ clear_values() {
   local name
   for name in OsdMonitor OsdOverFullScreen ShowOsd; do
     "$GS_WINE" reg delete "$key" /v "$name" /reg:32 /f >/dev/null 2>&1 || true
-  done
-}
-# The colour at x,y of a picture as "r g b", 0 to 255.
-pixel() {
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
-}
-near() {
-  local a b
-  read -r -a a <<<"$1"
-  read -r -a b <<<"$2"
-  for i in 0 1 2; do
-    local d=$((a[i] - b[i]))
-    [ ${d#-} -le "${3:-48}" ] || return 1
   done
 }
 border="255 138 42"  # the border colour of Resource/GearProfileOn.swf

@@ -13,6 +13,8 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=ScriptSupport.sh
+source "$(dirname "${BASH_SOURCE[0]}")/ScriptSupport.sh"
 fail() {
   echo "FAILED: $*"
   exit 1
@@ -29,36 +31,12 @@ finish() {
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 journal=$work/journal.txt
 export GEARSHIFT_JOURNAL NKACPI_BIOS
 GEARSHIFT_JOURNAL=$(winpath "$journal")
 
-# wait_until <seconds> <what> <command...>
-wait_until() {
-  local deadline=$((SECONDS + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || fail "$what"
-    sleep 0.1
-  done
-}
 journal_has() { grep -Eq "$1" "$journal" 2>/dev/null; }
 
-# The colour at x,y of a picture as "r g b", 0 to 255.
-pixel() {
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
-}
-# near <"r g b"> <"r g b"> [tolerance]: true when no channel differs by more (48 unless given).
-near() {
-  local a b
-  read -r -a a <<<"$1"
-  read -r -a b <<<"$2"
-  for i in 0 1 2; do
-    local d=$((a[i] - b[i]))
-    [ ${d#-} -le "${3:-48}" ] || return 1
-  done
-}
 # The sharpest step between neighbouring pixels of a grey picture, across and down, from 0 to 1000.
 sharpest_step() {
   local across down
