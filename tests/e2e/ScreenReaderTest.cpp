@@ -57,7 +57,10 @@ class ScreenReaderTest : public AnnouncementFixture {
     std::wstring folder = self;
     folder.resize(folder.rfind(L'\\') + 1);
     listener = std::make_unique<wintest::ChildProcess>(L"\"" + folder + L"srlistener.exe\"");
-    ASSERT_TRUE(wintest::WaitUntil([&] { return listener->Output().rfind("ready\n", 0) == 0; }))
+    // Generous: once, on a busy machine, it had not printed within 20 s (its COM start-up and the hooks
+    // wait on Wine's background services).
+    ASSERT_TRUE(wintest::WaitUntil([&] { return listener->Output().rfind("ready\n", 0) == 0; },
+                                   std::chrono::seconds(90)))
         << "the listener did not hook: " << listener->Errors();
   }
 
