@@ -47,6 +47,7 @@ _gs_xvfb_pid=""
 _gs_wineserver_pid=""
 _gs_wineserver=""
 _gs_lock_fd=""
+_gs_use=""
 _gs_pin=()
 
 # Waits until our Xvfb answers on display $1; fails at once when it died (the number was taken).
@@ -90,6 +91,7 @@ _gs_select() {
   # GS_WINEPREFIX moves the prefixes elsewhere; each still gets its own folder.
   export WINEPREFIX=${GS_WINEPREFIX:-$GS_ROOT/build}/$name
   _gs_logname=${name#wineprefix-}
+  _gs_use=$use
   _gs_bootlog=$GS_LOGS/wineboot-$_gs_logname.log
 }
 
@@ -156,6 +158,15 @@ _gs_configure_prefix() {
     "$GS_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
 }
 
+# Starts the selected prefix's server, ending one left over from an interrupted run, which would hold
+# the prefix with a stale display.
+_gs_server_start() {
+  "$_gs_wineserver" -k >/dev/null 2>&1 || true
+  "${_gs_pin[@]}" "$_gs_wineserver" -f -p >"$GS_LOGS/wineserver-$_gs_logname.log" 2>&1 {_gs_lock_fd}>&- &
+  _gs_wineserver_pid=$!
+  export GS_WINESERVER_PID=$_gs_wineserver_pid
+}
+
 # Locks the selected prefix, starts its server and initialises it when it is not ready yet.
 _gs_prefix_up() {
   # The server needs the prefix folder to exist, or it exits at once.
@@ -164,11 +175,7 @@ _gs_prefix_up() {
     return 1
   fi
   _gs_lock_prefix
-  # A server left over from an interrupted run would hold the prefix with a stale display.
-  "$_gs_wineserver" -k >/dev/null 2>&1 || true
-  "${_gs_pin[@]}" "$_gs_wineserver" -f -p >"$GS_LOGS/wineserver-$_gs_logname.log" 2>&1 {_gs_lock_fd}>&- &
-  _gs_wineserver_pid=$!
-  export GS_WINESERVER_PID=$_gs_wineserver_pid
+  _gs_server_start
 
   if [ ! -f "$WINEPREFIX/.gearshift-ready" ]; then
     echo "wine-harness: initialising $WINEPREFIX (once)"
@@ -186,6 +193,17 @@ _gs_prefix_up() {
       return 1
     fi
     touch "$WINEPREFIX/.gearshift-ready"
+  fi
+  # Settings that Wine's desktop process reads once, when it starts. The prefix's first boot has
+  # started one without them; it goes, with the server, so that the next desktop starts with them.
+  if [ "$_gs_use" = two-heads ] && ! _gs_xorg_two_heads_prefix_configured; then
+    if ! _gs_xorg_two_heads_configure_prefix >>"$_gs_bootlog" 2>&1; then
+      _gs_server_down
+      _gs_fail "cannot configure $WINEPREFIX for two heads; see $_gs_bootlog"
+      return 1
+    fi
+    _gs_server_stop
+    _gs_server_start
   fi
   # Start Wine's own background processes (services, device drivers) now, with their output in a log:
   # started by the first test instead, they would inherit and hold its output pipe for the life of the
@@ -319,7 +337,6 @@ wine_harness_up() {
     _gs_prefix_up || return 1
   fi
   GS_WINE_ERROR=""
-  [ "$use" != two-heads ] || _gs_xorg_two_heads_configure_prefix
   _gs_hold_desktop
   echo "wine-harness: running $GS_WINE_BUILD ($GS_WINE_NOTE) in $WINEPREFIX"
 }

@@ -71,7 +71,13 @@ CONF
 }
 
 # Wine 8's desktop process crashes enumerating the second head through XVidMode; without it Wine reads
-# the heads through Xinerama alone. Set in the prefix before the desktop starts.
+# the heads through Xinerama alone. A desktop that started before this setting keeps one monitor, as
+# wide as the primary, for its life (the harness starts the server anew after setting it).
 _gs_xorg_two_heads_configure_prefix() {
-  "$GS_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /t REG_SZ /d N /f >/dev/null 2>&1
+  "$GS_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /t REG_SZ /d N /f
+}
+
+_gs_xorg_two_heads_prefix_configured() {
+  "$GS_WINE" reg query 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode 2>/dev/null | tr -d '\r' |
+    grep -Eq 'UseXVidMode[[:space:]]+REG_SZ[[:space:]]+N$'
 }
