@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,7 +123,20 @@ class AnnouncementFixture : public ProgramFixture {
         std::chrono::seconds(30));
     if (ended)
       return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "showing " << count << " did not end\n" << journal.Text();
+    return ::testing::AssertionFailure() << "showing " << count << " did not end; " << ProgramState() << "\n"
+                                         << journal.Text();
+  }
+
+  // Whether the program still runs, or how it ended, with what it wrote to its error output: a showing
+  // that never came may be a program that is gone.
+  std::string ProgramState() const {
+    if (!program)
+      return "the program was not started";
+    std::optional<DWORD> code = program->WaitForExit(std::chrono::milliseconds(0));
+    std::string state =
+        code ? "the program has ended with exit code " + Hex32(*code) : "the program still runs";
+    std::string errors = program->Errors();
+    return errors.empty() ? state : state + "; its error output:\n" + errors;
   }
 
   // A copy of the shipped folder without the named files, to start the program from; its name begins
