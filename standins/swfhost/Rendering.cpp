@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <system_error>
+#include <utility>
 
 #include "InvokeRequest.h"
 
@@ -276,8 +279,10 @@ void Blend(HDC target, const Surface& sprite, int x, int y, double opacity) {
     return;
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lround(std::clamp(opacity, 0.0, 1.0) * 255)),
                       AC_SRC_ALPHA};
-  AlphaBlend(target, x, y, sprite.Width(), sprite.Height(), sprite.Dc(), 0, 0, sprite.Width(),
-             sprite.Height(), blend);
+  // GDI's own entry rather than msimg32's AlphaBlend, which only forwards to it: one library fewer to
+  // load with the player.
+  GdiAlphaBlend(target, x, y, sprite.Width(), sprite.Height(), sprite.Dc(), 0, 0, sprite.Width(),
+                sprite.Height(), blend);
 }
 
 }  // namespace
@@ -303,6 +308,18 @@ bool Surface::Create(int width, int height) {
   width_ = std::max(1, width);
   height_ = std::max(1, height);
   return true;
+}
+
+Surface& Surface::operator=(Surface&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    bitmap_ = std::move(other.bitmap_);
+    dc_ = std::move(other.dc_);
+    pixels_ = std::exchange(other.pixels_, nullptr);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+  }
+  return *this;
 }
 
 void Surface::Reset() {
@@ -383,7 +400,31 @@ FittedLabel FitLabel(HDC dc, const std::wstring& face, int weight, const std::ws
   }
 }
 
+LabelArt MakeLabelArt(const MovieDescription& movie, std::wstring face, const std::wstring& label,
+                      bool withPanel) {
+  LabelArt art;
+  art.face = face.empty() ? InstalledFace(movie.fonts) : std::move(face);
+  if (withPanel)
+    BuildPanel(movie, art.panel);
+  const Box& box = movie.labelBox;
+  if (label.empty() || !art.sprite.Create(box.Width(), box.Height()))
+    return art;
+  HDC dc = art.sprite.Dc();
+  art.fitted = FitLabel(dc, art.face, movie.labelWeight, label, box.Width(), box.Height(), movie.labelSize,
+                        movie.labelMinSize);
+  win32base::UniqueGdiObject font = MakeFont(art.face, art.fitted.size, movie.labelWeight);
+  Selection fontIn(dc, font.Get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  int top = (box.Height() - art.fitted.height) / 2;
+  RECT rect{0, top, box.Width(), top + art.fitted.height};
+  DrawTextW(dc, art.fitted.text.c_str(), static_cast<int>(art.fitted.text.size()), &rect, art.fitted.format);
+  Tint(art.sprite, movie.labelColour);
+  return art;
+}
+
 void MovieArt::Reset(const std::wstring& label) {
+  Settle();
   ReleaseAnimation();
   panel_.Reset();
   labelSprite_.Reset();
@@ -414,31 +455,42 @@ const Surface* MovieArt::GearAt(const MovieDescription& movie, int step) {
 }
 
 void MovieArt::SetLabel(const MovieDescription& movie, const std::wstring& label) {
+  // One at a time, in the order given: the last text wins.
+  Settle();
   labelText_ = label;
-  labelStale_ = false;
-  // A label comes just before a showing, while the program gives the movie time: the panel that its
-  // first frame needs is made now too.
-  if (!panel_)
-    BuildPanel(movie, panel_);
-  const Box& box = movie.labelBox;
   labelSprite_.Reset();
-  const std::wstring& face = Face(movie);
-  if (label.empty() || !labelSprite_.Create(box.Width(), box.Height()))
+  label_ = FittedLabel{};
+  try {
+    pending_ = std::async(std::launch::async, MakeLabelArt, movie, face_, label, !panel_);
+    labelStale_ = false;
+  } catch (const std::system_error&) {
+    // No thread to be had: the first frame makes the label itself.
+    labelStale_ = true;
+  }
+}
+
+void MovieArt::Settle() {
+  if (!pending_.valid())
     return;
-  HDC dc = labelSprite_.Dc();
-  label_ = FitLabel(dc, face, movie.labelWeight, label, box.Width(), box.Height(), movie.labelSize,
-                    movie.labelMinSize);
-  win32base::UniqueGdiObject font = MakeFont(face, label_.size, movie.labelWeight);
-  Selection fontIn(dc, font.Get());
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(255, 255, 255));
-  int top = (box.Height() - label_.height) / 2;
-  RECT rect{0, top, box.Width(), top + label_.height};
-  DrawTextW(dc, label_.text.c_str(), static_cast<int>(label_.text.size()), &rect, label_.format);
-  Tint(labelSprite_, movie.labelColour);
+  try {
+    Take(pending_.get());
+  } catch (const std::bad_alloc&) {
+    // Out of memory on the way: the first frame that needs the label tries again.
+    labelStale_ = true;
+  }
+}
+
+void MovieArt::Take(LabelArt art) {
+  if (face_.empty())
+    face_ = std::move(art.face);
+  if (art.panel && !panel_)
+    panel_ = std::move(art.panel);
+  labelSprite_ = std::move(art.sprite);
+  label_ = std::move(art.fitted);
 }
 
 bool MovieArt::Compose(const Surface& target, const MovieDescription& movie, Frame frame) {
+  Settle();
   if (!panel_ && !BuildPanel(movie, panel_))
     return false;
   HDC dc = target.Dc();
@@ -467,8 +519,10 @@ bool MovieArt::Compose(const Surface& target, const MovieDescription& movie, Fra
     if (half > 0)
       FillSolid(dc, RECT{movie.width / 2 - half, y, movie.width / 2 + half, y + 3}, Ref(movie.accent));
   }
-  if (labelStale_)
-    SetLabel(movie, labelText_);
+  if (labelStale_) {
+    Take(MakeLabelArt(movie, Face(movie), labelText_, false));
+    labelStale_ = false;
+  }
   Blend(dc, labelSprite_, movie.labelBox.left,
         movie.labelBox.top + static_cast<int>(std::lround(frame.slide)), content);
   return true;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <future>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +30,8 @@ class Surface {
  public:
   Surface() = default;
   Surface(Surface&&) = default;
-  // A member-wise move would delete the old bitmap while its DC still holds it.
-  Surface& operator=(Surface&&) = delete;
+  // Not member-wise: that would delete the old bitmap while its DC still holds it.
+  Surface& operator=(Surface&& other) noexcept;
 
   bool Create(int width, int height);
   void Reset();
@@ -68,6 +69,19 @@ win32base::UniqueGdiObject MakeFont(const std::wstring& face, int size, int weig
 // The first face of the list that the system has; the last one otherwise, for GDI to substitute.
 std::wstring InstalledFace(const std::vector<std::string>& faces);
 
+// What a label request makes: the face (looked up when none was given), the label set in its box and
+// drawn, and the panel when the movie has none yet. Uses nothing but what it is given, so it can be
+// made on any thread.
+struct LabelArt {
+  std::wstring face;
+  FittedLabel fitted;
+  Surface sprite;
+  Surface panel;
+};
+
+LabelArt MakeLabelArt(const MovieDescription& movie, std::wstring face, const std::wstring& label,
+                      bool withPanel);
+
 class MovieArt {
  public:
   // Forgets every picture made so far; label is the text to show until SetLabel gives another.
@@ -76,18 +90,22 @@ class MovieArt {
   // made again when a frame next needs them. The panel and the label stay: every showing starts with
   // them, and making them again would add to its wait.
   void ReleaseAnimation();
-  // Sets the label now, so that the work is done when the text is given rather than in a frame.
+  // Starts on the label at once, on a thread of its own: the program gives the movie a while after the
+  // text before it asks for the show, and the window's thread spends that while waiting with it, so
+  // the label (and, the first time, the face and the panel) is ready when the first frame needs it.
   void SetLabel(const MovieDescription& movie, const std::wstring& label);
   // False only when GDI could not provide the panel's bitmap (out of resources): nothing was drawn.
   bool Compose(const Surface& target, const MovieDescription& movie, Frame frame);
 
-  const FittedLabel& Label() const { return label_; }
   const std::wstring& LabelText() const { return labelText_; }
 
  private:
   // One per step of a tooth's turn: the intro turns the gear by one tooth.
   static constexpr int kGearSteps = 8;
 
+  // Waits for the label under way, if any, and takes what it made.
+  void Settle();
+  void Take(LabelArt art);
   const std::wstring& Face(const MovieDescription& movie);
   // Null when GDI cannot provide it: the gear is left out of that frame.
   const Surface* GearAt(const MovieDescription& movie, int step);
@@ -99,7 +117,8 @@ class MovieArt {
   FittedLabel label_;
   std::wstring face_;
   std::wstring labelText_;
-  bool labelStale_ = true;  // the sprite is not of labelText_
+  bool labelStale_ = true;  // the sprite is not of labelText_, and none is under way
+  std::future<LabelArt> pending_;
 };
 
 }  // namespace swfhost
