@@ -32,6 +32,8 @@
 GS_ROOT=${GS_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 # shellcheck source=ia32.sh
 source "$(dirname "${BASH_SOURCE[0]}")/ia32.sh"
+# shellcheck source=wine32-packages.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine32-packages.sh"
 # shellcheck source=xorg-two-heads.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xorg-two-heads.sh"
 GS_LOGS=${GS_LOGS:-$GS_ROOT/build/logs}
@@ -307,10 +309,15 @@ wine_harness_up() {
   # 32-bit Wine is not installed (scripts/setup says why it could not be), or its loader does not start.
   if [ -z "$reason" ]; then
     : >"$probe_log"
-    if ! gs_runs_32bit_code; then
-      reason="this machine runs no 32-bit code"
+    local libraries
+    libraries=$(gs_wine32_missing | grep -vx 'wine32:i386' | paste -sd ' ' -)
+    if ! gs_runs_32bit_code "$GS_ROOT/build"; then
+      reason=$gs_ia32_reason
     elif [ ! -x "$GS_WINE_LOADER32" ]; then
       reason="the 32-bit Wine (wine32:i386) is not installed; scripts/setup says why"
+    elif [ -n "$libraries" ]; then
+      # Without them the 32-bit Wine sees two heads as one monitor and runs without raw input.
+      reason="the 32-bit Wine's X libraries are not installed ($libraries); scripts/setup says why"
     elif ! "$GS_WINE_LOADER32" --version >"$probe_log" 2>&1; then
       reason="the 32-bit Wine loader $GS_WINE_LOADER32 does not start (see $probe_log)"
     fi
@@ -338,6 +345,9 @@ wine_harness_up() {
   fi
   GS_WINE_ERROR=""
   _gs_hold_desktop
+  if [ "$use" = two-heads ] && ! _gs_xorg_two_heads_seen; then
+    return 1
+  fi
   echo "wine-harness: running $GS_WINE_BUILD ($GS_WINE_NOTE) in $WINEPREFIX"
 }
 

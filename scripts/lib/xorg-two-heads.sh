@@ -81,3 +81,25 @@ _gs_xorg_two_heads_prefix_configured() {
   "$GS_WINE" reg query 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode 2>/dev/null | tr -d '\r' |
     grep -Eq 'UseXVidMode[[:space:]]+REG_SZ[[:space:]]+N$'
 }
+
+# True when Wine, asked the way the program asks (EnumDisplayMonitors, through the probe), sees the two
+# heads where they are; otherwise fails the harness at once, naming what it sees: a test that went on
+# would fail later on a placement that only looks like the program's fault.
+_gs_xorg_two_heads_seen() {
+  local probe=$GS_ROOT/$GS_WINE_BUILD/tests/support/wine_probe.exe seen expected
+  expected=$'0,0,1920,1080 primary\n1920,0,3200,1024'
+  [ -f "$probe" ] || { _gs_fail "no $probe to ask Wine for its monitors (scripts/build)"; return 1; }
+  seen=$("${_gs_pin[@]}" "$GS_WINE" "$probe" monitors 2>>"$GS_LOGS/wine-probe-two-heads.log" | tr -d '\r' | sort)
+  [ "$seen" = "$expected" ] && return 0
+  local count
+  count=$(grep -c . <<<"$seen")
+  if [ "$count" -eq 1 ]; then
+    local cause="Wine's desktop needs UseXVidMode=N"
+    [ "$GS_WINE_ARCH" != i686 ] || cause="the 32-bit Wine needs libxinerama1:i386 (scripts/setup) and $cause"
+    _gs_fail "Wine sees one monitor: $(paste -sd ';' - <<<"$seen") (expected two heads:" \
+      "$(paste -sd ';' - <<<"$expected")); $cause"
+  else
+    _gs_fail "Wine sees $count monitors: $(paste -sd ';' - <<<"$seen") (expected $(paste -sd ';' - <<<"$expected"))"
+  fi
+  return 1
+}

@@ -98,13 +98,21 @@ run_setup() {
   : >"$STANDIN_STATE/asked"
   : >"$STANDIN_STATE/queried"
   status=0
-  env PATH="$work/bin:$PATH" GS_SETUP_UPDATE_PAUSE=0 "$@" "$root/scripts/setup" >"$work/out" 2>&1 || status=$?
+  env PATH="$work/bin:$PATH" GS_SETUP_UPDATE_PAUSE=0 GS_SETUP_STATE="$STANDIN_STATE/remembered" "$@" \
+    "$root/scripts/setup" >"$work/out" 2>&1 || status=$?
 }
 
-# Every package that set-up looked for, bar the one named, was installed.
+# scripts/setup again on the machine of the last run_setup; $status, $work/out.
+run_setup_again() {
+  status=0
+  env PATH="$work/bin:$PATH" GS_SETUP_UPDATE_PAUSE=0 GS_SETUP_STATE="$STANDIN_STATE/remembered" "$@" \
+    "$root/scripts/setup" >"$work/out" 2>&1 || status=$?
+}
+
+# Every package that set-up looked for, bar those the pattern matches, was installed.
 expect_all_installed_but() {
   local missing
-  missing=$(sort -u "$STANDIN_STATE/queried" | grep -vxF "$1" | grep -vxF -f "$STANDIN_STATE/installed" | paste -sd ' ')
+  missing=$(sort -u "$STANDIN_STATE/queried" | grep -vE "$1" | grep -vxF -f "$STANDIN_STATE/installed" | paste -sd ' ')
   [ -z "$missing" ] || fail "not installed: $missing"
   grep -qx wine64 "$STANDIN_STATE/queried" && grep -qx g++-mingw-w64-i686-posix "$STANDIN_STATE/queried" ||
     fail "set-up did not look for the packages the build needs"
@@ -113,13 +121,38 @@ expect_all_installed_but() {
 # A 32-bit machine whose mirror serves a broken i386 index: wine32 cannot be had, all else can.
 run_setup broken-i386-index GS_RUNS_32BIT_CODE=yes STANDIN_UPDATE_FAILS=1 STANDIN_UNINSTALLABLE=wine32:i386
 [ "$status" -eq 0 ] || fail "exit $status, expected 0"
-expect_all_installed_but wine32:i386
+expect_all_installed_but ":i386$"
 grep -qx i386 "$STANDIN_STATE/foreign" || fail "the i386 architecture was not added"
 grep -qx wine32:i386 "$STANDIN_STATE/asked" || fail "wine32:i386 was never asked for"
 [ "$(grep -c 'update' "$STANDIN_STATE/calls")" -ge 2 ] || fail "the failed update was not tried again"
 grep -q "going on with the indexes apt has" "$work/out" || fail "did not say that it went on without the index"
-grep -qE "^setup: the Wine suites, the demo and the bench will use the x86_64 twin: wine32:i386 cannot be installed: E: .*Resolve generated breaks.*binary-i386/Packages.xz" "$work/out" ||
+grep -qE "^setup: the Wine suites, the demo and the bench will use the x86_64 twin: wine32:i386 with its X libraries \(libxinerama1:i386 .*\) cannot be installed: E: .*Resolve generated breaks.*binary-i386/Packages.xz" "$work/out" ||
   fail "did not say in one line that the twin will be used, and why"
+# The next run on that machine: only the 32-bit Wine is missing, and the outcome is remembered, so the
+# broken index is not fetched three times again, and the reason is said again.
+case_name=broken-i386-index-again
+calls_before=$(wc -l <"$STANDIN_STATE/calls")
+run_setup_again GS_RUNS_32BIT_CODE=yes STANDIN_UPDATE_FAILS=1 STANDIN_UNINSTALLABLE=wine32:i386
+[ "$status" -eq 0 ] || fail "exit $status, expected 0"
+[ "$(wc -l <"$STANDIN_STATE/calls")" -eq "$calls_before" ] ||
+  fail "called apt again: $(tail -n +"$((calls_before + 1))" "$STANDIN_STATE/calls" | paste -sd ';')"
+grep -qE "^setup: the Wine suites, the demo and the bench will use the x86_64 twin: wine32:i386 .*cannot be installed: .*found by an earlier run" "$work/out" ||
+  fail "did not say again why the twin will be used"
+
+# A 32-bit machine that has the 32-bit Wine but not the X libraries it loads at run time (installed
+# without recommended packages): the next run installs them, and says so.
+run_setup wine32-without-x-libraries GS_RUNS_32BIT_CODE=yes
+grep -vE '^libx.*:i386$' "$STANDIN_STATE/installed" >"$STANDIN_STATE/kept"
+mv "$STANDIN_STATE/kept" "$STANDIN_STATE/installed"
+grep -qx wine32:i386 "$STANDIN_STATE/installed" || fail "the 32-bit Wine was not installed on the first run"
+run_setup_again GS_RUNS_32BIT_CODE=yes
+[ "$status" -eq 0 ] || fail "exit $status, expected 0"
+for library in libxinerama1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386; do
+  grep -qx "$library" "$STANDIN_STATE/installed" || fail "$library was not installed"
+done
+grep -q "^setup: installed the 32-bit Wine's X libraries: .*libxinerama1:i386" "$work/out" ||
+  fail "did not say that it installed the X libraries"
+! grep -q "x86_64 twin" "$work/out" || fail "chose the twin"
 
 # A needed package that cannot be installed: set-up fails and names it, after installing the rest.
 run_setup needed-package-fails GS_RUNS_32BIT_CODE=yes STANDIN_UNINSTALLABLE=xvfb
@@ -133,15 +166,14 @@ run_setup no-32bit-code GS_RUNS_32BIT_CODE=no STANDIN_UPDATE_FAILS=1
 [ "$status" -eq 0 ] || fail "exit $status, expected 0"
 [ ! -s "$STANDIN_STATE/foreign" ] || fail "added the i386 architecture on a machine that cannot run it"
 ! grep -q wine32 "$STANDIN_STATE/asked" || fail "asked for wine32"
-expect_all_installed_but wine32:i386
+expect_all_installed_but ":i386$"
 grep -qx "setup: the Wine suites, the demo and the bench will use the x86_64 twin: this machine runs no 32-bit code" \
   "$work/out" || fail "did not say why the twin will be used"
 
 # Run again on the machine it has just set up: nothing to install, so apt is not called at all.
 case_name=warm
 calls_before=$(wc -l <"$STANDIN_STATE/calls")
-status=0
-env PATH="$work/bin:$PATH" GS_RUNS_32BIT_CODE=no "$root/scripts/setup" >"$work/out" 2>&1 || status=$?
+run_setup_again GS_RUNS_32BIT_CODE=no
 [ "$status" -eq 0 ] || fail "exit $status on a warm machine"
 [ "$(wc -l <"$STANDIN_STATE/calls")" -eq "$calls_before" ] || fail "called apt again on a machine that has every package"
 

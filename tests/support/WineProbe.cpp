@@ -6,10 +6,29 @@
 // desktop, and that process keeps the program's output handles and outlives it by many seconds: if a
 // test started it, ctest would wait for the test's output to end until the desktop went. Held from
 // the harness, the desktop is started once, with the harness's log as its output, and stays.
+//
+// With "monitors" it prints the monitors as the program finds them (EnumDisplayMonitors), one a line:
+// "left,top,right,bottom", followed by " primary" for the primary one.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info))
+    return TRUE;
+  const RECT& r = info.rcMonitor;
+  std::printf("%ld,%ld,%ld,%ld%s\n", static_cast<long>(r.left), static_cast<long>(r.top),
+              static_cast<long>(r.right), static_cast<long>(r.bottom),
+              (info.dwFlags & MONITORINFOF_PRIMARY) ? " primary" : "");
+  return TRUE;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "hold-desktop") == 0) {
@@ -18,6 +37,11 @@ int main(int argc, char** argv) {
     std::printf("wine probe: holding the desktop\n");
     std::fflush(stdout);
     Sleep(INFINITE);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "monitors") == 0) {
+    if (!EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0))
+      return 1;
     return 0;
   }
   std::printf("wine probe: %u-bit code runs\n", static_cast<unsigned>(sizeof(void*) * 8));
