@@ -35,7 +35,7 @@ fail() {
 [ "${GEARSHIFT_WINE_ARCH:-}" != x86_64 ] || skip "GEARSHIFT_WINE_ARCH=x86_64: the package is i686 only"
 # shellcheck source=../../scripts/lib/ia32.sh
 source "$root/scripts/lib/ia32.sh"
-gs_runs_32bit_code || skip "this machine runs no 32-bit code; the package is i686 only"
+gs_runs_32bit_code || skip "$gs_ia32_reason; the package is i686 only"
 [ -x /usr/lib/wine/wine ] || skip "the 32-bit Wine (wine32:i386) is not installed; the package is i686 only"
 /usr/lib/wine/wine --version >/dev/null 2>&1 || skip "the 32-bit Wine loader does not start; the package is i686 only"
 command -v wixl >/dev/null && command -v msiinfo >/dev/null || fail "wixl and msiinfo are missing (scripts/setup)"
