@@ -6,15 +6,9 @@
 #include <utility>
 
 #include "win32base/WindowLifeMessages.h"
+#include "win32base/WindowObjects.h"
 
 namespace win32base {
-
-// Cuts a window off from the object it answers for: the window gets the system's default handling from
-// now on. For a window that outlives its object, such as one of another thread, which DestroyWindow
-// cannot destroy from this one.
-inline void DetachWindowObject(HWND window) noexcept {
-  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-}
 
 // The window procedure of a class whose object answers its window's messages:
 //
@@ -30,7 +24,8 @@ inline void DetachWindowObject(HWND window) noexcept {
 // get the default handling. Forged window-life messages are ignored altogether: a creation that is not
 // the window's first, a destruction sent from another thread or process (posted ones are a loop's to
 // drop, see WindowLifeMessages.h); so a window takes an object once only, and once detached never
-// reaches one again.
+// reaches one again. Which object a window has, and how far its life has come, is kept in our own memory
+// (WindowObjects.h), never in the window, which other programs can write.
 template <class Derived>
 class BaseWindow {
  public:
@@ -42,18 +37,15 @@ class BaseWindow {
     switch (message) {
       case WM_NCCREATE: {
         // The system sends it once, first of all; another could hand the window whatever it points at.
-        if (Phase(window) != kUnmade || ObjectOf(window))
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        if (!creation || !AdoptWindow(window, static_cast<Derived*>(creation->lpCreateParams)))
           return 0;
-        SetWindowLongPtrW(window, kLifePhase, kMaking);
-        auto* created = static_cast<Derived*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
         break;
       }
       case WM_CREATE:
         // Straight after WM_NCCREATE, inside the same CreateWindowEx: nothing can come in between.
-        if (Phase(window) != kMaking)
+        if (!FinishWindowCreation(window))
           return 0;
-        SetWindowLongPtrW(window, kLifePhase, kMade);
         break;
       case WM_DESTROY:
       case WM_NCDESTROY:
@@ -62,19 +54,15 @@ class BaseWindow {
         break;
     }
     Derived* object = ObjectOf(window);
-    if (message == WM_NCDESTROY) {
-      DetachWindowObject(window);
-      ForgetDestructionBegun(window);
-    }
+    if (message == WM_NCDESTROY)
+      ForgetWindow(window);
     if (!object)
       return DefWindowProcW(window, message, wParam, lParam);
     return object->HandleMessage(window, message, wParam, lParam);
   }
 
   // The object that a window of such a class answers to: null before WM_NCCREATE, and once detached.
-  static Derived* ObjectOf(HWND window) noexcept {
-    return reinterpret_cast<Derived*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
+  static Derived* ObjectOf(HWND window) noexcept { return static_cast<Derived*>(WindowObject(window)); }
 
   static void Detach(HWND window) noexcept { DetachWindowObject(window); }
 
@@ -83,7 +71,6 @@ class BaseWindow {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.cbWndExtra = kExtraBytes;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = name;
     return windowClass;
@@ -92,15 +79,6 @@ class BaseWindow {
  protected:
   BaseWindow() = default;
   ~BaseWindow() = default;
-
- private:
-  // How far the window's creation has come, in its own extra bytes; it never goes back, so a detached
-  // window stays without an object.
-  static constexpr int kLifePhase = 0;
-  static constexpr int kExtraBytes = sizeof(LONG_PTR);
-  static constexpr LONG_PTR kUnmade = 0, kMaking = 1, kMade = 2;
-
-  static LONG_PTR Phase(HWND window) noexcept { return GetWindowLongPtrW(window, kLifePhase); }
 };
 
 }  // namespace win32base

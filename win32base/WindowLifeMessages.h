@@ -12,37 +12,14 @@ constexpr bool IsWindowLifeMessage(UINT message) noexcept {
   return message == WM_NCCREATE || message == WM_CREATE || message == WM_DESTROY || message == WM_NCDESTROY;
 }
 
-// The property that a WindowLifeGuard puts on a window whose destruction the system has begun. An atom
-// of its own, so that setting it on any window, ours or not, takes no reference on the atom.
-inline constexpr wchar_t kDestructionBegunProperty[] = L"GearShiftDestructionBegun";
-
-// An atom where a property's name goes (MAKEINTATOM gives the 8-bit kind).
-inline LPCWSTR AtomAsName(ATOM atom) noexcept {
-  return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom));
-}
-
-// Whether the system has begun to destroy the window, or a window it is a child of, on this thread; known
-// only where a WindowLifeGuard watches the thread.
-inline bool DestructionBegun(HWND window) noexcept {
-  ATOM property = GlobalFindAtomW(kDestructionBegunProperty);
-  if (!property)
-    return false;
-  for (HWND part = window; part; part = GetAncestor(part, GA_PARENT)) {
-    if (GetPropW(part, AtomAsName(property)))
-      return true;
-  }
-  return false;
-}
-
-// Takes the mark off a window at its WM_NCDESTROY, as a window's properties must be.
-inline void ForgetDestructionBegun(HWND window) noexcept {
-  if (ATOM property = GlobalFindAtomW(kDestructionBegunProperty))
-    RemovePropW(window, AtomAsName(property));
-}
+// Whether the system has begun to destroy the window, or a window it is a child of, on this thread: known
+// for as long as the thread has a window of this module that answers to an object (WindowObjects.h),
+// which watches the thread's destructions, and kept in the module's own memory.
+bool DestructionBegun(HWND window) noexcept;
 
 // For a window procedure: a WM_DESTROY or WM_NCDESTROY sent from another thread or process. Inside the
-// handling of a message another thread sent, the system's own look sent too; a WindowLifeGuard on the
-// thread tells them apart, and without one they are taken for forgeries.
+// handling of a message another thread sent, the system's own look sent too; DestructionBegun tells them
+// apart.
 inline bool IsForgedSentDestruction(HWND window, UINT message) noexcept {
   return (message == WM_DESTROY || message == WM_NCDESTROY) && InSendMessageEx(nullptr) != ISMEX_NOSEND &&
          !DestructionBegun(window);

@@ -1,7 +1,6 @@
 #include "BiosFile.h"
 
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace nkacpi {
@@ -22,12 +21,29 @@ ReadOutcome ReadWholeFile(const std::filesystem::path& path, std::string& text, 
   if (!std::filesystem::exists(path, code))
     return code ? (error = "cannot reach " + PathText(path) + ": " + code.message(), ReadOutcome::kFailed)
                 : ReadOutcome::kMissing;
+  const std::string tooLarge = PathText(path) + " is larger than the " + std::to_string(kLargestBiosFile) +
+                               " bytes a BIOS description may have";
+  // The size first, so that a huge file is not even opened; the read is bounded as well, since the file
+  // may grow in between.
+  if (std::uintmax_t size = std::filesystem::file_size(path, code); !code && size > kLargestBiosFile) {
+    error = tooLarge;
+    return ReadOutcome::kFailed;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot open " + PathText(path) + " for reading";
     return ReadOutcome::kFailed;
   }
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  text.clear();
+  char chunk[16384];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kLargestBiosFile) {
+      text.clear();
+      error = tooLarge;
+      return ReadOutcome::kFailed;
+    }
+  }
   if (in.bad()) {
     error = "cannot read " + PathText(path);
     return ReadOutcome::kFailed;

@@ -9,7 +9,12 @@ namespace nkacpi {
 
 enum class ReadOutcome { kRead, kMissing, kFailed };
 
-// Reads the whole file; on failure `error` says why.
+// The most a BIOS description may hold. A real one is a few hundred bytes; whatever is larger is not
+// one, and reading it whole would only cost the program's memory and time inside a library call.
+inline constexpr std::uintmax_t kLargestBiosFile = 1024 * 1024;
+
+// Reads the whole file, up to kLargestBiosFile bytes; a larger file is refused unread. On failure
+// `error` says why, naming the file.
 ReadOutcome ReadWholeFile(const std::filesystem::path& path, std::string& text, std::string& error);
 
 // Replaces the file's contents so that a reader (or a crash) sees either the old text or the new one,

@@ -7,9 +7,12 @@
 #include "AcpiMachine.h"
 #include "InfoBlock.h"
 #include "UserBiosCopy.h"
+#include "journal/EntryGuard.h"
 #include "journal/JournalWriter.h"
 
 namespace {
+
+constexpr journal::EntryReporter kReporter{"nkacpi", "acpi", true};
 
 void ReportProblem(const std::string& text) {
   journal::Queue("acpi", "error " + text);
@@ -52,39 +55,49 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 }
 
 std::int32_t __stdcall AcpiInitialize() {
-  return Machine().Initialize(nkacpi::ChooseBiosFile(ShippedBiosFile(), ReportProblem));
+  return journal::GuardEntry<std::int32_t>(kReporter, "AcpiInitialize", 0, [] {
+    return Machine().Initialize(nkacpi::ChooseBiosFile(ShippedBiosFile(), ReportProblem));
+  });
 }
 
 std::int32_t __stdcall AcpiSetItemValue(std::uint32_t id, std::uint32_t index, std::uint32_t mode) {
-  return Machine().SetItemValue(id, index, mode);
+  return journal::GuardEntry<std::int32_t>(kReporter, "AcpiSetItemValue", 0,
+                                           [&] { return Machine().SetItemValue(id, index, mode); });
 }
 
 std::int32_t __stdcall AcpiGetItemValue(std::uint32_t id, std::uint32_t* index) {
-  return Machine().GetItemValue(id, index);
+  return journal::GuardEntry<std::int32_t>(kReporter, "AcpiGetItemValue", 0,
+                                           [&] { return Machine().GetItemValue(id, index); });
 }
 
 std::int32_t __stdcall AcpiGetGroupInfo(std::uint32_t group, void* block, std::uint32_t* size) {
-  return Machine().GetGroupInfo(group, block, size);
+  return journal::GuardEntry<std::int32_t>(kReporter, "AcpiGetGroupInfo", 0,
+                                           [&] { return Machine().GetGroupInfo(group, block, size); });
 }
 
 const void* __stdcall AcpiFirstEntry(const void* block) {
-  return nkacpi::FirstEntry(block);
+  return journal::GuardEntry<const void*>(kReporter, "AcpiFirstEntry", nullptr,
+                                          [&] { return nkacpi::FirstEntry(block); });
 }
 
 std::uint32_t __stdcall AcpiEntryCount(const void* block) {
-  return nkacpi::EntryCount(block);
+  return journal::GuardEntry<std::uint32_t>(kReporter, "AcpiEntryCount", 0,
+                                            [&] { return nkacpi::EntryCount(block); });
 }
 
 const void* __stdcall AcpiEntryPayload(const void* entry) {
-  return nkacpi::EntryPayload(entry);
+  return journal::GuardEntry<const void*>(kReporter, "AcpiEntryPayload", nullptr,
+                                          [&] { return nkacpi::EntryPayload(entry); });
 }
 
 const void* __stdcall AcpiNextEntry(const void* entry) {
-  return nkacpi::NextEntry(entry);
+  return journal::GuardEntry<const void*>(kReporter, "AcpiNextEntry", nullptr,
+                                          [&] { return nkacpi::NextEntry(entry); });
 }
 
 std::int32_t __stdcall AcpiGetItemInfo(const void* payload, void* block, std::uint32_t* size) {
-  return Machine().GetItemInfo(payload, block, size);
+  return journal::GuardEntry<std::int32_t>(kReporter, "AcpiGetItemInfo", 0,
+                                           [&] { return Machine().GetItemInfo(payload, block, size); });
 }
 
 }  // extern "C"

@@ -10,9 +10,9 @@
 #include "ServiceConnection.h"
 #include "ServiceWindow.h"
 #include "journal/Journal.h"
+#include "win32base/MessageLoop.h"
 #include "win32base/UniqueHandle.h"
 #include "win32base/WindowLifeGuard.h"
-#include "win32base/WindowLifeMessages.h"
 
 namespace {
 
@@ -37,12 +37,7 @@ int RunService() {
   }
   journal::Write("svc", "start");
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    win32base::DropPostedWindowLifeMessage(msg);
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  win32base::RunMessageLoop();
   return 0;
 }
 

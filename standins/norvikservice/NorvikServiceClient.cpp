@@ -3,9 +3,12 @@
 #include <string>
 
 #include "ServiceConnection.h"
+#include "journal/EntryGuard.h"
 #include "journal/Journal.h"
 
 namespace {
+
+constexpr journal::EntryReporter kReporter{"NORVIKSERVICE", "svc", false};
 
 std::string Utf8(const wchar_t* text) {
   if (!text || !*text)
@@ -33,25 +36,22 @@ std::string Subject(HWND window, const wchar_t* clientId) {
 
 extern "C" {
 
-// No C++ exception may reach the caller, which may not even be C++: a failure inside reads as "no".
+// No C++ exception may reach the caller, which may not even be C++: a failure inside reads as "no", and
+// says why in the journal and the debugger's output.
 NORVIKSERVICE_API int WINAPI NkSysSvr_RegisterNotify(HWND window, const wchar_t* clientId) {
-  try {
+  return journal::GuardEntry<int>(kReporter, "NkSysSvr_RegisterNotify", 0, [&] {
     auto reply = Send(norvikservice::Request::Register, window, clientId);
     bool registered = reply && *reply != 0;
     journal::Write("svc", "register " + Subject(window, clientId) + (registered ? " ok" : " refused"));
     return registered ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 NORVIKSERVICE_API int WINAPI NkSysSvr_UnregisterNotify(HWND window, const wchar_t* clientId) {
-  try {
+  return journal::GuardEntry<int>(kReporter, "NkSysSvr_UnregisterNotify", 0, [&] {
     auto reply = Send(norvikservice::Request::Unregister, window, clientId);
     journal::Write("svc", "unregister " + Subject(window, clientId));
     return reply && *reply != 0 ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 }

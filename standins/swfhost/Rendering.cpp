@@ -420,6 +420,8 @@ LabelArt MakeLabelArt(const MovieDescription& movie, std::wstring face, const st
   RECT rect{0, top, box.Width(), top + art.fitted.height};
   DrawTextW(dc, art.fitted.text.c_str(), static_cast<int>(art.fitted.text.size()), &rect, art.fitted.format);
   Tint(art.sprite, movie.labelColour);
+  // The pictures go to the window's thread, whose GDI calls do not flush this thread's batch.
+  GdiFlush();
   return art;
 }
 

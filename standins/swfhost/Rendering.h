@@ -38,7 +38,12 @@ class Surface {
 
   explicit operator bool() const { return dc_.Valid(); }
   HDC Dc() const { return dc_.Get(); }
-  std::uint32_t* Pixels() const { return pixels_; }
+  // GDI may hold drawing calls of this thread in a batch: they must reach the bitmap before its pixels are
+  // read or written directly.
+  std::uint32_t* Pixels() const {
+    GdiFlush();
+    return pixels_;
+  }
   int Width() const { return width_; }
   int Height() const { return height_; }
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "contract/FlashPlayerLibrary.h"
+#include "win32base/MessageLoop.h"
 #include "win32base/UniqueHandle.h"
 #include "win32base/WindowLifeGuard.h"
-#include "win32base/WindowLifeMessages.h"
 
 namespace {
 
@@ -161,12 +161,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetTimer(owner.Get(), kEndTimer, static_cast<UINT>(endAfter), nullptr);
   if (exitAfter > 0)
     SetTimer(owner.Get(), kExitTimer, static_cast<UINT>(exitAfter), nullptr);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    win32base::DropPostedWindowLifeMessage(message);
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  win32base::RunMessageLoop();
   // The player goes with its owner; the library stays loaded until the process ends, as in the program.
   owner.Reset();
   library.Release();

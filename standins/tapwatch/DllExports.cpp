@@ -3,16 +3,24 @@
 
 #include "HookThread.h"
 #include "contract/TapWatchLibrary.h"
+#include "journal/EntryGuard.h"
 
-// No C++ exception reaches the caller: both entries are noexcept all the way down.
+namespace {
+
+constexpr journal::EntryReporter kReporter{"TapWatch32", "hook", false};
+
+}  // namespace
+
+// No C++ exception may reach the caller, which may not be C++ at all: a failure says why in the journal and
+// the debugger's output, and the program goes on without hot keys.
 extern "C" {
 
 void WINAPI Hook() {
-  tapwatch::StartHookThread();
+  journal::GuardEntry(kReporter, "Hook", [] { tapwatch::StartHookThread(); });
 }
 
 void WINAPI Unhook() {
-  tapwatch::StopHookThread();
+  journal::GuardEntry(kReporter, "Unhook", [] { tapwatch::StopHookThread(); });
 }
 }
 

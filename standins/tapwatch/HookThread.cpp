@@ -369,7 +369,7 @@ Service& TheService() {
 
 }  // namespace
 
-bool StartHookThread() noexcept {
+bool StartHookThread() {
   try {
     Service& service = TheService();
     std::lock_guard<std::mutex> guard(service.lock);
@@ -409,7 +409,7 @@ bool StartHookThread() noexcept {
   }
 }
 
-void StopHookThread() noexcept {
+void StopHookThread() {
   Service& service = TheService();
   std::lock_guard<std::mutex> guard(service.lock);
   if (!service.thread)

@@ -224,5 +224,29 @@ TEST_F(ShowingRobustnessTest, ForgedWindowLifeMessagesDuringAShowingChangeNothin
   CloseProgram(mainWindow);
 }
 
+TEST_F(ShowingRobustnessTest, WindowMemoryAnotherProgramWritesChangesNothing) {
+  StartAll();
+  HotKey(kCtrlAltA);
+  ASSERT_TRUE(wintest::WaitUntil([&] { return OsdVisible(); })) << "the showing did not begin\n"
+                                                                << journal.Text();
+  // What any program of the user may write into another's windows: the user data, the extra bytes, a
+  // property named as a mark of destruction, and then forged window-life messages on top.
+  std::vector<HWND> windows = EveryWindowOf(program->Id());
+  ASSERT_FALSE(windows.empty()) << "the program's windows were not found";
+  for (HWND window : windows) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0x1234);
+    SetWindowLongPtrW(window, 0, 0);
+    SetPropW(window, L"GearShiftDestructionBegun", reinterpret_cast<HANDLE>(1));
+  }
+  ForgeWindowLifeMessages(windows);
+
+  ASSERT_TRUE(WaitForShowingsToEnd(1)) << "the showing under way did not end";
+  HotKey(kCtrlAltC);
+  ASSERT_TRUE(WaitForShowingsToEnd(2)) << "the next hot key was not shown";
+  EXPECT_EQ(Writes().size(), 2u) << journal.Text();
+  ASSERT_TRUE(program->Running()) << "the program ended";
+  CloseProgram(mainWindow);
+}
+
 }  // namespace
 }  // namespace e2e

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AcpiMachine.h"
+#include "BiosFile.h"
 #include "BiosTestSupport.h"
 #include "InfoBlock.h"
 
@@ -87,6 +88,20 @@ TEST_F(AcpiMachineTest, ARefusedFileLoadsNothingAndSaysWhere) {
   std::uint32_t index = 7;
   EXPECT_EQ(machine_.GetItemValue(0x80001, &index), 0);
   EXPECT_EQ(index, 7u);
+}
+
+TEST_F(AcpiMachineTest, AFileLargerThanADescriptionCanBeIsRefusedAndSaysWhich) {
+  // Valid lines all through: only its size is wrong with it.
+  std::string text = kDescription;
+  while (text.size() <= nkacpi::kLargestBiosFile)
+    text += "# padding, as a runaway generator or a wrong file would leave it\n";
+  WriteFile(text);
+  EXPECT_EQ(machine_.Initialize(path_), 0);
+  ASSERT_EQ(problems_.size(), 1u);
+  EXPECT_EQ(problems_[0], path_ + " is larger than the " + std::to_string(nkacpi::kLargestBiosFile) +
+                              " bytes a BIOS description may have; the machine has no groups");
+  std::uint32_t index = 7;
+  EXPECT_EQ(machine_.GetItemValue(0x80001, &index), 0);
 }
 
 TEST_F(AcpiMachineTest, WritesReplaceTheFileWholeAndSurviveARestart) {

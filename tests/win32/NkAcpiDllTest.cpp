@@ -113,4 +113,14 @@ TEST_F(NkAcpiDllTest, ABadLineIsJournalledWithFileAndLine) {
   EXPECT_EQ(events[1].rfind("acpi error refused " + bios_ + ":2: ", 0), 0u) << events[1];
 }
 
+TEST_F(NkAcpiDllTest, AnEntryThatFailsInsideAnswersNoAndSaysWhy) {
+  // Half a surrogate pair is a file name Windows takes but UTF-8 cannot spell, so no message can name
+  // it: the entry fails inside, and the caller must hear "no", not lose its process.
+  SetEnvironmentVariableW(L"NKACPI_BIOS", L"C:\\gs-\xD800-bios.txt");
+  EXPECT_EQ(Ordinal<Initialize>(1)(), 0);
+  auto events = JournalEvents(1);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events[0].rfind("acpi error AcpiInitialize: ", 0), 0u) << events[0];
+}
+
 }  // namespace

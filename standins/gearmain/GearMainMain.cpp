@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "GearMainWindow.h"
+#include "win32base/MessageLoop.h"
 #include "win32base/UniqueHandle.h"
 #include "win32base/WindowLifeGuard.h"
-#include "win32base/WindowLifeMessages.h"
 
 namespace {
 
@@ -32,12 +32,7 @@ int Run(companion::Answer answer) {
     std::fprintf(stderr, "gearmain: cannot create the window (error %lu)\n", GetLastError());
     return 1;
   }
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    win32base::DropPostedWindowLifeMessage(msg);
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  win32base::RunMessageLoop();
   return 0;
 }
 
