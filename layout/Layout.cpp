@@ -89,8 +89,11 @@ bool FlashOsdLayout::ShowLabel(const char* text) {
   std::string request = LabelRequest(text ? text : "", CP_ACP);
   // Slot 0 whatever ShowProfile placed: the label always goes to the first movie.
   FlashOsdForm->SelectMovie(0);
-  if (!FlashOsdForm->CurrentMovie)
+  if (!FlashOsdForm->CurrentMovie) {
+    // Nothing to see, but the level is set all the same: a reader still says it.
+    FlashOsdForm->Announcer.Announce(framework::Widen(text ? text : ""));
     return false;
+  }
   FlashOsdForm->SendCommand(request);
   FlashOsdForm->PutOnTop();
   FlashOsdForm->SendShow();

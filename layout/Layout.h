@@ -39,8 +39,9 @@ class FlashOsdLayout {
   void LoadMovies();
   // Profile 0 or 1 places the profile's movie; the first call creates both movies, whatever profile.
   void ShowProfile(std::int32_t profile);
-  // Labels the movie of slot 0 with text and shows it with the OSD. False when slot 0 has no movie
-  // (no usable player): then nothing is sent and the OSD stays hidden.
+  // Labels the movie of slot 0 with text, shows it with the OSD and announces text to screen readers.
+  // False when slot 0 has no movie (no usable player): then nothing is sent and the OSD stays hidden,
+  // and text is announced all the same.
   bool ShowLabel(const char* text);
   void EndMovie();
   void SetOsdTimer(bool on);

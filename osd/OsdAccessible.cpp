@@ -112,7 +112,14 @@ HRESULT OsdAccessible::get_accRole(VARIANT child, VARIANT* role) {
 }
 
 HRESULT OsdAccessible::get_accState(VARIANT child, VARIANT* state) {
-  return own_->get_accState(child, state);
+  HRESULT result = own_->get_accState(child, state);
+  if (!IsSelf(child) || name_.empty() || result != S_OK || !state || state->vt != VT_I4)
+    return result;
+  // Without a picture the OSD stays hidden while a reader reads its announcement back, and readers pass
+  // over objects that say they are invisible: while it has something to say, it says what a shown alert
+  // would.
+  state->lVal &= ~static_cast<LONG>(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN);
+  return result;
 }
 
 HRESULT OsdAccessible::get_accHelp(VARIANT child, BSTR* help) {

@@ -8,8 +8,9 @@
 
 // What assistive technology finds in the OSD's client area: the system's own object for the window,
 // but named with the announcement of the showing in progress and in the role of an alert, so that a
-// screen reader speaks it when told that it changed. It lives as long as a client holds it; the OSD
-// form drops its own reference when its window goes.
+// screen reader speaks it when told that it changed. While it has a name it is never invisible or off
+// the screen, even when the window is hidden (an announcement without a picture). It lives as long as a
+// client holds it; the OSD form drops its own reference when its window goes.
 class OsdAccessible final : public IAccessible {
  public:
   // Null when the system cannot make the window's own object.
@@ -31,7 +32,7 @@ class OsdAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* parameters,
                                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 
-  // IAccessible: name and role are ours, everything else is the window's own.
+  // IAccessible: name, role and the visibility in the state are ours, everything else is the window's own.
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
   HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override;
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override;

@@ -53,6 +53,9 @@ void OsdAnnouncer::Detach() {
 
 void OsdAnnouncer::Announce(const std::wstring& text) {
   name_ = text;
+  // A reader takes the events later, from its own process, and reads the name back then: what is
+  // announced with nothing on the screen has no hiding to wait for, and keeps its name until the next.
+  withoutPicture_ = !window_ || !IsWindowVisible(window_);
   if (accessible_)
     accessible_->SetName(name_);
   if (!window_ || name_.empty())
@@ -65,6 +68,8 @@ void OsdAnnouncer::Announce(const std::wstring& text) {
 }
 
 void OsdAnnouncer::Silence() {
+  if (withoutPicture_)
+    return;
   name_.clear();
   if (accessible_)
     accessible_->SetName(name_);

@@ -29,10 +29,11 @@ class OsdAnnouncer {
   // The window is going: its marks are cleared and no reader reaches its object any more.
   void Detach();
 
-  // The movie of a showing is on the screen with text as its label: the OSD's name becomes text and
-  // the readers are told, once.
+  // The movie of a showing is on the screen with text as its label, or nothing is (no picture, no
+  // player): the OSD's name becomes text and the readers are told, once.
   void Announce(const std::wstring& text);
-  // The showing is over: the OSD has no name until the next, and nothing is said.
+  // The showing is over: the OSD has no name until the next, and nothing is said. An announcement made
+  // while the OSD was hidden keeps its name until the next one.
   void Silence();
 
   // Answers WM_GETOBJECT for the client area with the accessible object; false for any other object,
@@ -43,6 +44,7 @@ class OsdAnnouncer {
   ComApartment apartment_;
   HWND window_ = nullptr;
   std::wstring name_;
+  bool withoutPicture_ = false;  // the last announcement was made while the OSD was hidden
   Microsoft::WRL::ComPtr<IAccPropServices> properties_;
   Microsoft::WRL::ComPtr<OsdAccessible> accessible_;
   UiaNotifier uia_;

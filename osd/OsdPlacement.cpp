@@ -41,16 +41,22 @@ int ChosenMonitor(OsdMonitorChoice choice, const ScreenFacts& facts) {
 }
 
 bool StateSaysFullScreen(int state) {
-  return state == NotificationStateBusy || state == NotificationStateD3dFullScreen ||
-         state == NotificationStatePresentationMode;
+  return state == NotificationStateD3dFullScreen || state == NotificationStatePresentationMode;
+}
+
+// Another process's window over the whole of its monitor that is neither the shell's desktop nor
+// maximised: a maximised window keeps its place among the others, caption or not (with the taskbar
+// hidden a caption-less one covers the whole monitor).
+bool CoversItsMonitor(const ScreenFacts& facts) {
+  const ForegroundFacts& window = facts.foreground;
+  if (!ForeignForeground(window) || !window.visible || window.minimised || window.maximised ||
+      window.shellDesktop || !ValidIndex(facts, window.monitor))
+    return false;
+  return Covers(window.rect, facts.monitors[static_cast<std::size_t>(window.monitor)].rect);
 }
 
 bool GeometricFullScreen(const ScreenFacts& facts) {
-  const ForegroundFacts& window = facts.foreground;
-  if (!ForeignForeground(window) || !window.visible || window.minimised || window.shellDesktop ||
-      window.captioned || !ValidIndex(facts, window.monitor))
-    return false;
-  return Covers(window.rect, facts.monitors[static_cast<std::size_t>(window.monitor)].rect);
+  return CoversItsMonitor(facts) && !facts.foreground.captioned;
 }
 
 // What the full-screen program holds: its window when it is another process's foreground window;
@@ -83,7 +89,8 @@ RECT RectOf(const ScreenFacts& facts, int index) {
 }  // namespace
 
 bool FullScreenProgramInFront(const ScreenFacts& facts) {
-  return GeometricFullScreen(facts) || StateSaysFullScreen(facts.notificationState);
+  return GeometricFullScreen(facts) || StateSaysFullScreen(facts.notificationState) ||
+         (facts.notificationState == NotificationStateBusy && CoversItsMonitor(facts));
 }
 
 OsdPlacement DecideOsdPlacement(const OsdSettings& settings, const ScreenFacts& facts) {

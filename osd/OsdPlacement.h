@@ -28,6 +28,9 @@ struct ForegroundFacts {
   bool ours = false;     // it belongs to this process
   bool visible = false;
   bool minimised = false;
+  bool maximised = false;
+  // The shell's desktop: the shell window, or a Progman or WorkerW window of its process (the one that
+  // holds the foreground after "Show desktop" or a click on the desktop).
   bool shellDesktop = false;
   bool captioned = false;  // WS_CAPTION fully set
   RECT rect{};             // its window rectangle
@@ -51,7 +54,9 @@ struct OsdPlacement {
   RECT monitor{};
 };
 
-// SHQueryUserNotificationState's answers that mean a full-screen program holds the screen.
+// SHQueryUserNotificationState's answers that speak of a full-screen program. Direct3D full screen and
+// presentation mode are enough on their own; busy is only the shell's guess (an always-on-top tool
+// raises it with nothing full-screen) and counts only beside a foreground window that covers its monitor.
 inline constexpr int NotificationStateBusy = 2;              // QUNS_BUSY
 inline constexpr int NotificationStateD3dFullScreen = 3;     // QUNS_RUNNING_D3D_FULL_SCREEN
 inline constexpr int NotificationStatePresentationMode = 4;  // QUNS_PRESENTATION_MODE

@@ -1,6 +1,28 @@
 #include "osd/ScreenSurvey.h"
 
+#include <cwchar>
+#include <iterator>
+
 namespace {
+
+// The shell draws its desktop in more than one window: the shell window itself (Progman), and WorkerW
+// windows of the same process that hold the foreground after "Show desktop" or a click on the desktop,
+// caption-less and as large as the whole virtual screen.
+bool ShellDesktop(HWND window, DWORD process) {
+  HWND shell = GetShellWindow();
+  if (!shell)
+    return false;
+  if (window == shell)
+    return true;
+  DWORD shellProcess = 0;
+  GetWindowThreadProcessId(shell, &shellProcess);
+  if (shellProcess == 0 || shellProcess != process)
+    return false;
+  wchar_t name[16] = {};
+  if (!GetClassNameW(window, name, static_cast<int>(std::size(name))))
+    return false;
+  return std::wcscmp(name, L"Progman") == 0 || std::wcscmp(name, L"WorkerW") == 0;
+}
 
 struct MonitorList {
   std::vector<MonitorFacts> facts;
@@ -43,7 +65,8 @@ ForegroundFacts Foreground(const MonitorList& list) {
   facts.ours = process == GetCurrentProcessId();
   facts.visible = IsWindowVisible(window) != FALSE;
   facts.minimised = IsIconic(window) != FALSE;
-  facts.shellDesktop = window == GetShellWindow();
+  facts.maximised = IsZoomed(window) != FALSE;
+  facts.shellDesktop = ShellDesktop(window, process);
   LONG style = GetWindowLongW(window, GWL_STYLE);
   facts.captioned = (style & WS_CAPTION) == WS_CAPTION;
   GetWindowRect(window, &facts.rect);

@@ -2,6 +2,8 @@
 
 #include <uiautomationcore.h>
 
+#include "framework/UniqueHandle.h"
+
 namespace {
 
 // From UI Automation's NotificationKind and NotificationProcessing, which the headers at hand lack.
@@ -18,16 +20,17 @@ Entry LookUp(HMODULE library, const char* name) {
 }  // namespace
 
 UiaNotifier::UiaNotifier() {
-  // From the system folder only: a copy beside the program must not be loaded in its place.
-  library_.Reset(LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  if (!library_)
+  // From the system folder only: a copy beside the program must not be loaded in its place. Never freed:
+  // its objects may be released as late as CoUninitialize.
+  static const HMODULE library =
+      LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!library)
     return;
-  raise_ = LookUp<RaiseNotificationEntry>(library_.Get(), "UiaRaiseNotificationEvent");
-  hostProvider_ = LookUp<HostProviderEntry>(library_.Get(), "UiaHostProviderFromHwnd");
+  raise_ = LookUp<RaiseNotificationEntry>(library, "UiaRaiseNotificationEvent");
+  hostProvider_ = LookUp<HostProviderEntry>(library, "UiaHostProviderFromHwnd");
   if (!Available()) {
     raise_ = nullptr;
     hostProvider_ = nullptr;
-    library_.Reset();
   }
 }
 

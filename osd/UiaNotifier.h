@@ -1,16 +1,17 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include <string>
-
-#include "framework/UniqueHandle.h"
 
 struct IRawElementProviderSimple;
 
 // UI Automation's notification of a window, for the readers that listen to UI Automation alone. The
-// entries came with Windows 10 1709 and are looked up when the notifier is made: where the system lacks
-// them (an older Windows, Wine 8), Raise does nothing.
+// entries came with Windows 10 1709 and are looked up once: where the system lacks them (an older
+// Windows, Wine 8), Raise does nothing. Their library stays loaded for the life of the process, as
+// every library looked up at run time does: the COM objects it hands out may outlive any one user of
+// it, up to the apartment's end.
 class UiaNotifier {
  public:
   UiaNotifier();
@@ -24,7 +25,6 @@ class UiaNotifier {
                                                   int processing, BSTR displayString, BSTR activityId);
   using HostProviderEntry = HRESULT(WINAPI*)(HWND window, IRawElementProviderSimple** provider);
 
-  framework::UniqueModule library_;
   RaiseNotificationEntry raise_ = nullptr;
   HostProviderEntry hostProvider_ = nullptr;
 };

@@ -2,6 +2,11 @@
 // popup that covers a rectangle (a whole monitor), painted in one colour, holding the foreground.
 //
 //   fullscreenapp <left> <top> <right> <bottom>
+//   fullscreenapp desktop      a stand-in of the shell's desktop instead: a Progman window made the
+//                              shell window (SetShellWindow, looked up at run time), and a WorkerW window
+//                              of the same process, caption-less, visible and as large as the whole
+//                              virtual screen, holding the foreground, as after "Show desktop". Exit 3
+//                              when the session has a shell window already or refuses one.
 //
 // Prints "ready <hwnd hex>" once it holds the foreground and the focus, then one line for each thing a
 // game must never suffer, as it happens: "deactivated" (WM_ACTIVATE with WA_INACTIVE), "lost-focus"
@@ -12,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -73,23 +79,64 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: fullscreenapp <left> <top> <right> <bottom>\n");
-    return 2;
-  }
-  placed = {std::atoi(argv[1]), std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4])};
+HWND CreateCovering(const wchar_t* className, const wchar_t* caption, DWORD exStyle) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"GearShiftTestFullScreen";
+  windowClass.lpszClassName = className;
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   RegisterClassW(&windowClass);
-  HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"full-screen program",
-                                WS_POPUP | WS_VISIBLE, placed.left, placed.top, placed.right - placed.left,
-                                placed.bottom - placed.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+  return CreateWindowExW(exStyle, className, caption, WS_POPUP | WS_VISIBLE, placed.left, placed.top,
+                         placed.right - placed.left, placed.bottom - placed.top, nullptr, nullptr,
+                         windowClass.hInstance, nullptr);
+}
+
+using SetShellWindowEntry = BOOL(WINAPI*)(HWND);
+
+// The shell window and the desktop's WorkerW, as the shell makes them; the WorkerW is returned, to hold
+// the foreground. Null, with the reason on the error output, when the session will not have it.
+HWND CreateShellDesktop() {
+  if (HWND shell = GetShellWindow()) {
+    std::fprintf(stderr, "fullscreenapp: the session has a shell window already (%p)\n",
+                 static_cast<void*>(shell));
+    return nullptr;
+  }
+  auto setShellWindow = reinterpret_cast<SetShellWindowEntry>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+  if (!setShellWindow) {
+    std::fprintf(stderr, "fullscreenapp: user32 has no SetShellWindow\n");
+    return nullptr;
+  }
+  HWND progman = CreateCovering(L"Progman", L"Program Manager", 0);
+  if (!progman || !setShellWindow(progman) || GetShellWindow() != progman) {
+    std::fprintf(stderr, "fullscreenapp: the Progman window could not be made the shell window (error %lu)\n",
+                 GetLastError());
+    return nullptr;
+  }
+  return CreateCovering(L"WorkerW", L"", 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool desktop = argc == 2 && std::strcmp(argv[1], "desktop") == 0;
+  if (!desktop && argc != 5) {
+    std::fprintf(stderr, "usage: fullscreenapp <left> <top> <right> <bottom> | desktop\n");
+    return 2;
+  }
+  HWND window = nullptr;
+  if (desktop) {
+    placed.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    placed.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    placed.right = placed.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    placed.bottom = placed.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    window = CreateShellDesktop();
+    if (!window)
+      return 3;
+  } else {
+    placed = {std::atoi(argv[1]), std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4])};
+    window = CreateCovering(L"GearShiftTestFullScreen", L"full-screen program", WS_EX_TOPMOST);
+  }
   if (!window) {
     std::fprintf(stderr, "fullscreenapp: no window (error %lu)\n", GetLastError());
     return 1;

@@ -10,7 +10,9 @@
 #     still written, the configuration window told, the screen reader's event heard with the level's
 #     text, the next hot key taken at once), and left alone for the other monitor with OsdOverFullScreen
 #     2; ShowOsd 0 never shows. The program never loses the foreground, the focus, its place or its
-#     size, and is never deactivated or minimised.
+#     size, and is never deactivated or minimised;
+#   - the shell's desktop in front (a stand-in: a Progman shell window and a caption-less WorkerW of its
+#     process as large as the virtual screen, holding the foreground) is no full-screen program.
 #
 # Run by ctest (label e2e); it brings up a Wine harness of its own (the two-heads use, in a prefix of its
 # own), so it needs nothing from the caller's.
@@ -124,6 +126,7 @@ clear_values
 # 3. A full-screen program of another process over the primary monitor, holding the foreground.
 game_out=$work/game.txt
 "$GS_WINE" "$helpers/fullscreenapp.exe" 0 0 1920 1080 >"$game_out" 2>"$work/game.err" &
+game_pid=$!
 wait_until 30 "the full-screen program did not take the foreground: $(cat "$work/game.err")" \
   grep -q '^ready' "$game_out"
 undisturbed() { ! grep -Eq 'deactivated|lost-focus|minimised|lost-foreground|moved' "$game_out"; }
@@ -186,7 +189,24 @@ line=$(status)
 [[ "$line" == *" osd=hidden "*" last=off "* ]] || fail "with ShowOsd 0 the showing is not reported off: $line"
 undisturbed || fail "the full-screen program was disturbed: $(cat "$game_out")"
 clear_values
+kill "$game_pid" 2>/dev/null
+wait "$game_pid" 2>/dev/null
+game_out=
+
+# 4. The shell's desktop in front, as after "Show desktop" or a click on it: a caption-less WorkerW window
+# of the shell window's process as large as the virtual screen. It is no full-screen program.
+set_value OsdOverFullScreen 1
+desktop_out=$work/desktop.txt
+"$GS_WINE" "$helpers/fullscreenapp.exe" desktop >"$desktop_out" 2>"$work/desktop.err" &
+wait_until 30 "the shell's desktop did not take the foreground: $(cat "$work/desktop.err")" \
+  grep -q '^ready' "$desktop_out"
+showing "the shell's desktop in front"
+line=$(status)
+[[ "$line" == *" osd=visible osdrect=0,0,1920,1080 "*" last=shown monitor=0,0,1920,1080" ]] ||
+  fail "with the shell's desktop in front the OSD is not shown: $line"
+ended "the shell's desktop in front"
+clear_values
 
 "$GS_WINE" "$GS_DIST/gsctl.exe" close >/dev/null 2>&1
 "$GS_WINE" "$GS_DIST/nksyssvr.exe" stop >/dev/null 2>&1
-echo "passed: the OSD on the primary, on the pointer's monitor, over, beside and without a picture for a full-screen program"
+echo "passed: the OSD on the primary, on the pointer's monitor, over, beside and without a picture for a full-screen program, and over the shell's desktop"

@@ -3,10 +3,11 @@
 //   srlistener       hooks the WinEvents that readers speak from a window without the focus (an alert
 //                    and a live region's change), out of context, for every process; prints "ready"
 //                    once hooked, then one line per event as it comes:
-//                      <alert|liveregion> <process id> <hwnd hex> <role> <name>
-//                    with the object read back through AccessibleObjectFromEvent, its role as a number
-//                    (-1 when it gave none) and its name in UTF-8 (the rest of the line, empty when it
-//                    has none). Runs until it is ended, at most two minutes.
+//                      <alert|liveregion> <process id> <hwnd hex> <role> <state hex> <name>
+//                    with the object read back through AccessibleObjectFromEvent at once, its role as a
+//                    number (-1 when it gave none), its state bits (0xffffffff when it gave none) and
+//                    its name in UTF-8 (the rest of the line, empty when it has none). Runs until it is
+//                    ended, at most two minutes.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -38,6 +39,7 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LO
   GetWindowThreadProcessId(window, &process);
   std::string name;
   long role = -1;
+  unsigned long state = 0xffffffffUL;
   IAccessible* object = nullptr;
   VARIANT child;
   VariantInit(&child);
@@ -52,12 +54,16 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LO
     if (object->get_accRole(child, &answer) == S_OK && answer.vt == VT_I4)
       role = answer.lVal;
     VariantClear(&answer);
+    if (object->get_accState(child, &answer) == S_OK && answer.vt == VT_I4)
+      state = static_cast<unsigned long>(answer.lVal);
+    VariantClear(&answer);
     object->Release();
   }
   VariantClear(&child);
-  char head[96];
-  std::snprintf(head, sizeof head, "%s %lu 0x%llx %ld ", event == EVENT_SYSTEM_ALERT ? "alert" : "liveregion",
-                process, static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), role);
+  char head[128];
+  std::snprintf(head, sizeof head, "%s %lu 0x%llx %ld 0x%lx ",
+                event == EVENT_SYSTEM_ALERT ? "alert" : "liveregion", process,
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), role, state);
   Print(head + name);
 }
 

@@ -1,9 +1,11 @@
 #include <windows.h>
 #include <oleacc.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -22,6 +24,7 @@ struct Heard {
   DWORD process = 0;
   std::string window;
   long role = -1;
+  unsigned long state = 0xffffffffUL;  // as read back when the event came; all bits when it gave none
   std::string name;
 };
 
@@ -70,7 +73,8 @@ class ScreenReaderTest : public AnnouncementFixture {
     for (std::string line; std::getline(lines, line);) {
       Heard h;
       std::istringstream fields(line);
-      if (!(fields >> h.event >> h.process >> h.window >> h.role) || h.process != process)
+      if (!(fields >> h.event >> h.process >> h.window >> h.role >> std::hex >> h.state >> std::dec) ||
+          h.process != process)
         continue;
       fields.get();  // the one space before the name
       std::getline(fields, h.name);
@@ -139,6 +143,59 @@ TEST_F(ScreenReaderTest, EachShowingIsHeardOnceWithItsLevelsTextAsItStandsAndThe
                                     << h.name;
     EXPECT_EQ(h.role, ROLE_SYSTEM_ALERT) << "the OSD is no alert to a reader: " << h.event << " " << h.name;
   }
+  CloseProgram(mainWindow);
+}
+
+// Whether the process has a module of that name loaded.
+bool HoldsModule(DWORD process, const wchar_t* name) {
+  win32base::UniqueKernelHandle handle(
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process));
+  HMODULE modules[512];
+  DWORD bytes = 0;
+  if (!handle || !EnumProcessModules(handle.Get(), modules, sizeof modules, &bytes))
+    return false;
+  for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+    wchar_t base[MAX_PATH] = {};
+    if (GetModuleBaseNameW(handle.Get(), modules[i], base, MAX_PATH) && lstrcmpiW(base, name) == 0)
+      return true;
+  }
+  return false;
+}
+
+TEST_F(ScreenReaderTest, WithoutAPictureOrAPlayerEachShowingIsStillHeardFromAnObjectThatIsNotInvisible) {
+  UseFolderWithout({L"swfhost.dll"});
+  StartAll();
+  FocusedWindow work;
+  ASSERT_TRUE(work.Focused()) << "the test's window could not take the focus";
+  StartListener();
+  auto heardLast = [&](const std::string& text) {
+    auto heard = HeardFrom(program->Id());
+    auto live = NamesOf(heard, "liveregion"), alerts = NamesOf(heard, "alert");
+    return !live.empty() && live.back() == text && !alerts.empty() && alerts.back() == text;
+  };
+
+  // No picture: the OSD window stays hidden while the reader reads its object back.
+  SetHotKeyCode(L"ShowOsd", 0);
+  HotKey(kCtrlAltC);
+  EXPECT_TRUE(wintest::WaitUntil([&] { return heardLast("Turbo"); }, 30s))
+      << "a showing without a picture was not heard: " << listener->Output() << listener->Errors();
+  // No player either: the level is set and nothing is shown.
+  SetHotKeyCode(L"ShowOsd", 1);
+  HotKey(kCtrlAltB);
+  EXPECT_TRUE(wintest::WaitUntil([&] { return heardLast("Balanced"); }, 30s))
+      << "a showing without a player was not heard: " << listener->Output() << listener->Errors();
+
+  constexpr unsigned long unseen = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+  for (const Heard& h : HeardFrom(program->Id())) {
+    EXPECT_NE(h.state, 0xffffffffUL) << "the object gave no state: " << h.event << " " << h.name;
+    EXPECT_EQ(h.state & unseen, 0u) << "the object read back says it cannot be seen: " << h.event << " "
+                                    << h.name << " state 0x" << std::hex << h.state;
+    EXPECT_EQ(h.role, ROLE_SYSTEM_ALERT) << "the OSD is no alert to a reader: " << h.event << " " << h.name;
+  }
+  EXPECT_TRUE(work.Focused()) << "a showing took the focus from the user's window";
+  // Its objects may be released as late as the end of the program's COM apartment.
+  EXPECT_TRUE(HoldsModule(program->Id(), L"uiautomationcore.dll"))
+      << "the program does not keep UI Automation's library loaded";
   CloseProgram(mainWindow);
 }
 

@@ -83,8 +83,18 @@ TEST(OsdPlacementTest, ChoosesTheMonitorOrNoPictureByTheSettingsTheForegroundWin
   d3d.notificationState = 3;
   ScreenFacts presentation = TwoMonitors();
   presentation.notificationState = 4;
+  // Busy is the shell's guess, raised by an always-on-top tool as well: it counts only beside a window
+  // that covers its monitor, framed or not, never beside a maximised one.
   ScreenFacts busy = TwoMonitors();
   busy.notificationState = 2;
+  ScreenFacts busyFramedCover = TwoMonitors();
+  busyFramedCover.foreground = Window(Primary, 0, true);
+  busyFramedCover.notificationState = 2;
+  ScreenFacts busyMaximised = busyFramedCover;
+  busyMaximised.foreground.maximised = true;
+  // With the taskbar hidden, a caption-less maximised window covers the whole monitor.
+  ScreenFacts maximisedBare = game;
+  maximisedBare.foreground.maximised = true;
   ScreenFacts quietHours = TwoMonitors();
   quietHours.notificationState = 1;  // QUNS_NOT_PRESENT: not one of the three
   ScreenFacts badIndexes = TwoMonitors();
@@ -109,7 +119,11 @@ TEST(OsdPlacementTest, ChoosesTheMonitorOrNoPictureByTheSettingsTheForegroundWin
        "shown 0,0,1920,1080"},
       {"Direct3D full screen by the system's state", skipFullScreen, d3d, "no-picture 0,0,1920,1080"},
       {"presentation mode by the system's state", skipFullScreen, presentation, "no-picture 0,0,1920,1080"},
-      {"busy by the system's state", skipFullScreen, busy, "no-picture 0,0,1920,1080"},
+      {"busy alone shows", skipFullScreen, busy, "shown 0,0,1920,1080"},
+      {"busy with a framed window covering its monitor", skipFullScreen, busyFramedCover,
+       "no-picture 0,0,1920,1080"},
+      {"busy with a maximised window shows", skipFullScreen, busyMaximised, "shown 0,0,1920,1080"},
+      {"a caption-less maximised window is none", skipFullScreen, maximisedBare, "shown 0,0,1920,1080"},
       {"another state shows", skipFullScreen, quietHours, "shown 0,0,1920,1080"},
       {"moved to the monitor the game leaves free", moveAway, game, "shown -1280,0,0,1024"},
       {"the monitor asked for is kept when the game is elsewhere", moveAway, gameOnLeft,
