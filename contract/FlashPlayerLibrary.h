@@ -24,6 +24,8 @@ HWND WINAPI flash_create(HWND parent, BSTR moviePath);
 int WINAPI flash_setFlashCallCallbackFunc(HWND player, FlashCalloutProc callback);
 
 // Hands the movie a request: the player's external-interface invoke text, as a BSTR in the VARIANT.
+// Non-zero when the movie took it, 0 when it refused it; a "show" or "end" that it took is answered with
+// one call-out, one that it refused with none.
 int WINAPI flash_callFunction(HWND player, VARIANT request);
 
 // Start and stop the movie's own playback. The program looks them up but never calls them.

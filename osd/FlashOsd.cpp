@@ -9,8 +9,7 @@
 TFlashOsdForm* FlashOsdForm = nullptr;
 std::int32_t OsdPhase = 0;
 framework::THandler MovieEventHandler;
-std::uint32_t CallOutsOwed = 0;
-std::uint32_t CallOutsDisowned = 0;
+CallOutLedger CallOuts;
 TCallOutRoutes CallOutRoutes;
 
 namespace {
@@ -190,8 +189,8 @@ bool TFlashOsdForm::Send(const std::string& request) {
   framework::UniqueBstr text(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
   if (!text)
     return false;
-  CurrentMovie->CallFunction(text.Get());
-  return true;
+  // A movie that refuses a request (the stand-in does once too many clips wait) never calls out for it.
+  return CurrentMovie->CallFunction(text.Get()) != 0;
 }
 
 void TFlashOsdForm::SendCommand(const std::string& request) {
@@ -201,17 +200,17 @@ void TFlashOsdForm::SendCommand(const std::string& request) {
 
 void TFlashOsdForm::SendShow() {
   if (Send(InvokeRequest("externalCommand", "show")))
-    ++CallOutsOwed;
+    CallOuts.Owe();
   ShowMovies();
 }
 
 void TFlashOsdForm::SendEnd() {
   if (Send(InvokeRequest("externalCommand", "end")))
-    ++CallOutsOwed;
+    CallOuts.Owe();
 }
 
 void TFlashOsdForm::DisownCallOuts() {
-  CallOutsDisowned = CallOutsOwed;
+  CallOuts.Disown(GetTickCount64());
 }
 
 void TFlashOsdForm::SetMovieEventHandler(framework::THandler handler) {
@@ -278,13 +277,8 @@ void MoveToTheNextStep() {
 }  // namespace
 
 void WINAPI FlashCallCallback(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) noexcept {
-  // A call-out beyond those asked for (a movie may call out on its own) is taken as it comes.
-  if (CallOutsOwed > 0)
-    --CallOutsOwed;
-  if (CallOutsDisowned > 0) {
-    --CallOutsDisowned;
+  if (CallOuts.Swallow(GetTickCount64()))
     return;
-  }
   try {
     MoveToTheNextStep();
   } catch (...) {

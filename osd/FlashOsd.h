@@ -13,6 +13,7 @@
 #include "framework/Image.h"
 #include "framework/Timer.h"
 #include "framework/UniqueHandle.h"
+#include "osd/CallOutLedger.h"
 #include "osd/OsdAnnouncer.h"
 #include "osd/PlayerRequests.h"
 #include "osd/TransFlash.h"
@@ -66,8 +67,9 @@ class TFlashOsdForm : public framework::TForm {
   void SendCommand(const std::string& request);
   void SendShow();
   void SendEnd();
-  // The showing that the call-outs still owed were asked for has been ended without them: they are
-  // swallowed when they come, so that they do not step a later showing on.
+  // The showing that the call-outs still owed were asked for has been ended without them, its movie
+  // hidden now: they are swallowed when they come, so that they do not step a later showing on, until
+  // the movie has been hidden longer than the longest clip.
   void DisownCallOuts();
   void SetMovieEventHandler(framework::THandler handler);
   int AllocateSlot(const std::string& name);
@@ -89,7 +91,7 @@ class TFlashOsdForm : public framework::TForm {
   bool CreatePlayer(int slot, int width, int height);
   // The size of the monitor the movies are placed on.
   SIZE MonitorSize() const;
-  // False when there is no movie to send it to.
+  // False when there is no movie to send it to, or the movie refused it.
   bool Send(const std::string& request);
 };
 
@@ -100,11 +102,8 @@ extern std::int32_t OsdPhase;
 // No movie's step: a call-out in this phase does nothing.
 inline constexpr std::int32_t OsdPhaseIdle = 9;
 extern framework::THandler MovieEventHandler;
-// A movie answers every "show" and every "end" it is sent with one call-out, in the order sent: these
-// are the call-outs still to come, and the first CallOutsDisowned of them belong to a showing that has
-// been ended already.
-extern std::uint32_t CallOutsOwed;
-extern std::uint32_t CallOutsDisowned;
+// The call-outs the movies still owe for the "show" and "end" requests they took.
+extern CallOutLedger CallOuts;
 
 // Where the call-outs lead, set when the showings are readied; until then a call-out that needs one
 // does nothing. MovieSignal takes the first call-out of the movie of slot 0 or 1, with the slot;

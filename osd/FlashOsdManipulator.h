@@ -7,6 +7,7 @@
 #include "framework/Handler.h"
 #include "framework/Thread.h"
 #include "framework/Timer.h"
+#include "osd/CallOutLedger.h"
 #include "osd/OsdPlacement.h"
 
 inline constexpr std::int32_t MovieEndDelay = 2000;  // milliseconds from the intro's call-out to "end"
@@ -14,6 +15,8 @@ inline constexpr DWORD FadeOutTime = 250;            // milliseconds from the ou
 // A showing still up this long after its Show is ended as if it had faded out: a movie that never
 // calls out must not leave the top-most OSD over the desktop and every later hot key dropped.
 inline constexpr UINT ShowingDeadline = 10000;  // milliseconds
+static_assert(LongestClip + MovieEndDelay + FadeOutTime <= ShowingDeadline,
+              "the longest clip fits into a showing with the wait and the fade-out");
 
 // Readies the OSD window: at start-up, and fitted to the screen before each showing.
 class FlashOsdWindowManipulator {

@@ -27,7 +27,7 @@ BOOL TTransFlash::SetPosition(int x, int y) {
 BOOL TTransFlash::SetSize(int width, int height) {
   Width = width;
   Height = height;
-  return SetWindowPos(PlayerWindow, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  return SetWindowPos(PlayerWindow, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL TTransFlash::SetBounds(int x, int y, int width, int height) {
@@ -41,7 +41,7 @@ BOOL TTransFlash::Reposition() {
   RECT parent{};
   GetWindowRect(ParentWindow, &parent);
   return SetWindowPos(PlayerWindow, nullptr, parent.left + OffsetX, parent.top + OffsetY, 0, 0,
-                      SWP_NOSIZE | SWP_NOZORDER);
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL TTransFlash::SetVisible(bool visible) {
@@ -60,8 +60,10 @@ BOOL TTransFlash::ListRestore() {
 }
 
 BOOL TTransFlash::ApplyVisibility() {
-  // No SWP_NOACTIVATE: the player window itself refuses activation.
-  UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER;
+  // A player library need not refuse the activation itself, and a window placed or shown without
+  // SWP_NOACTIVATE takes it: the program in front (a game, say) would lose the foreground and may
+  // minimise. The OSD is never activated, its players no more than its form.
+  UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
   if (ListHidden)
     flags |= SWP_HIDEWINDOW;
   else

@@ -213,7 +213,7 @@ LRESULT PlayerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_WINDOWPOSCHANGING:
-      // The program shows players without SWP_NOACTIVATE; the player declines the activation itself.
+      // Whoever shows a player, with SWP_NOACTIVATE or without it, the player declines the activation.
       reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
       return 0;
     case WM_ACTIVATE:

@@ -150,7 +150,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!label.empty())
     Send(L"changeLabel", label);
   Send(L"externalCommand", L"show");
-  // As the program shows its players: without SWP_NOACTIVATE.
+  // Without SWP_NOACTIVATE, so that the line below tells whether the player declines the activation itself.
   SetWindowPos(player, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
   std::printf("player %p foreground %s focus %s\n", static_cast<void*>(player),
               GetForegroundWindow() == owner.Get() ? "kept" : "lost",

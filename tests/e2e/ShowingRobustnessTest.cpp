@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,28 @@ std::vector<HWND> EveryWindowOf(DWORD processId) {
   std::vector<HWND> messageOnly = MessageOnlyWindowsOf(processId);
   windows.insert(windows.end(), messageOnly.begin(), messageOnly.end());
   return windows;
+}
+
+// Stops every thread of the process for a while, as a machine under load may, and lets it go on where
+// it stood; false when no thread could be stopped.
+bool StallProcess(DWORD processId, DWORD milliseconds) {
+  win32base::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot)
+    return false;
+  std::vector<win32base::UniqueKernelHandle> stopped;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
+    if (entry.th32OwnerProcessID != processId)
+      continue;
+    win32base::UniqueKernelHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+    if (thread && SuspendThread(thread.Get()) != static_cast<DWORD>(-1))
+      stopped.push_back(std::move(thread));
+  }
+  Sleep(milliseconds);
+  for (const auto& thread : stopped)
+    ResumeThread(thread.Get());
+  return !stopped.empty();
 }
 
 TEST_F(ShowingRobustnessTest, WithoutThePlayerLibraryTheLevelIsStillSetAndNoEmptyOsdCoversTheDesktop) {
@@ -146,6 +169,76 @@ TEST_F(ShowingRobustnessTest, AShowingTheDeadlineEndedLeavesNothingThatCutsTheNe
       << journal.Text();
   EXPECT_TRUE(requested(before, "end")) << "the second showing was hidden before it asked for its outro\n"
                                         << journal.Text();
+  CloseProgram(mainWindow);
+}
+
+TEST_F(ShowingRobustnessTest, ARefusedRequestAndAShowingEndedByItsDeadlineLeaveLaterShowingsTheirOwnLength) {
+  StartAll();
+  // Notifications back to back, faster than the movie plays its intros: it takes the first "show",
+  // queues what it can and refuses the rest, and calls out only for what it took.
+  constexpr int kBurst = 12;
+  for (int i = 0; i < kBurst; ++i)
+    PostMessageW(mainWindow, kServiceNotify, contract::MessageTag, kLevelChange);
+  auto taken = [&] { return Requests("externalCommand").size() - journal.Find("flash", "refuse").size(); };
+  ASSERT_TRUE(wintest::WaitUntil(
+      [&] {
+        return Requests("changeLabel").size() == kBurst && Requests("externalCommand").size() > kBurst &&
+               journal.Find("flash", "callout").size() >= taken() && !OsdVisible();
+      },
+      std::chrono::seconds(40)))
+      << "the burst's showing did not end\n"
+      << journal.Text();
+  ASSERT_FALSE(journal.Find("flash", "refuse").empty()) << "the movie refused no request\n" << journal.Text();
+  // The last call-out's fade-out leaves no trace once the OSD is hidden; it must be over before the next
+  // showing, which it would end.
+  Sleep(1000);
+
+  // A showing during which the program is stopped longer than a showing may last: its deadline ends it.
+  const size_t showsBefore = Requests("externalCommand").size();
+  HotKey(kCtrlAltA);
+  ASSERT_TRUE(wintest::WaitUntil([&] { return Requests("externalCommand").size() > showsBefore; }))
+      << journal.Text();
+  ASSERT_TRUE(StallProcess(program->Id(), 11000)) << "the program could not be stopped";
+  ASSERT_TRUE(wintest::WaitUntil([&] { return !OsdVisible(); }, std::chrono::seconds(30)))
+      << "the deadline did not end the stalled showing\n"
+      << journal.Text();
+
+  // Each later showing runs from its movie's intro to its outro, neither held up to the deadline nor cut
+  // short, and none is dropped.
+  const DWORD codes[] = {kCtrlAltB, kCtrlAltC, kCtrlAltA};
+  for (size_t i = 0; i < std::size(codes); ++i) {
+    const size_t from = journal.Lines().size(), writes = Writes().size();
+    HotKey(codes[i]);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return Writes().size() > writes; }))
+        << "showing " << i + 1 << " after the stall was dropped\n"
+        << journal.Text();
+    // The player's own record of it: shown, then hidden.
+    double shown = -1, hidden = -1;
+    ASSERT_TRUE(wintest::WaitUntil(
+        [&] {
+          auto lines = journal.Lines();
+          std::string player;
+          for (size_t l = from; l < lines.size() && hidden < 0; ++l) {
+            const auto& line = lines[l];
+            if (line.Component != "flash" || line.Event != "visible" || line.Args.size() < 2)
+              continue;
+            if (player.empty() && line.Args[1] == "1") {
+              player = line.Args[0];
+              shown = line.Ms;
+            } else if (!player.empty() && line.Args[0] == player && line.Args[1] == "0") {
+              hidden = line.Ms;
+            }
+          }
+          return hidden >= 0 && !OsdVisible();
+        },
+        std::chrono::seconds(30)))
+        << "showing " << i + 1 << " after the stall did not end\n"
+        << journal.Text();
+    std::cout << "measured: showing " << i + 1 << " after the stall on screen " << hidden - shown << " ms\n";
+    EXPECT_GT(hidden - shown, 2500.0) << "showing " << i + 1 << " was cut short\n" << journal.Text();
+    EXPECT_LT(hidden - shown, 7000.0) << "showing " << i + 1 << " was held up to the deadline\n"
+                                      << journal.Text();
+  }
   CloseProgram(mainWindow);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -217,6 +218,46 @@ TEST_F(FlashOsdTest, PlayerIsPlacedFromWhereItsParentIsNow) {
   GetWindowRect(player.Get(), &rect);
   EXPECT_EQ(rect.left, 760);
   EXPECT_EQ(rect.top, 322);
+}
+
+TEST_F(FlashOsdTest, APlayerWindowThatWouldTakeTheActivationIsPlacedShownAndHiddenWithoutIt) {
+  framework::UniqueWindow own(CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                                              200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(own);
+  SetForegroundWindow(own.Get());
+  ASSERT_TRUE(wintest::WaitUntil([&] { return GetForegroundWindow() == own.Get(); }))
+      << "the test's window could not take the foreground";
+  framework::UniqueWindow parent = MakePopup(0, 0, 200, 200);
+  // An owned popup with nothing of its own against activation: a player library need not refuse it.
+  framework::UniqueWindow player(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, parent.Get(),
+                                                 nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(player);
+  TTransFlash flash;
+  flash.PlayerWindow = player.Get();
+  flash.ParentWindow = parent.Get();
+  FlashList.push_back(&flash);
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+  };
+  const Step steps[] = {
+      {"placed and sized", [&] { flash.SetBounds(20, 20, 40, 40); }},
+      {"shown", [&] { flash.SetVisible(true); }},
+      {"moved while shown", [&] { flash.SetBounds(30, 30, 50, 50); }},
+      {"hidden and shown again with the list",
+       [&] {
+         HideAllFlashes();
+         RestoreAllFlashes();
+       }},
+      {"hidden", [&] { flash.SetVisible(false); }},
+  };
+  for (const Step& step : steps) {
+    step.run();
+    wintest::PumpMessages();
+    EXPECT_EQ(GetForegroundWindow(), own.Get()) << "the player took the foreground when " << step.what;
+    EXPECT_NE(GetActiveWindow(), player.Get()) << "the player was activated when " << step.what;
+  }
+  FlashList.clear();
 }
 
 TEST_F(FlashOsdTest, MissingPlayerLibraryCreatesNoPlayerAndALaterLoadWorks) {
