@@ -51,5 +51,7 @@ inline constexpr std::array<std::uint32_t, 3> DefaultHotKeyCodes{0x5000041, 0x50
 inline constexpr wchar_t OsdMonitorValueName[] = L"OsdMonitor";
 inline constexpr wchar_t OsdOverFullScreenValueName[] = L"OsdOverFullScreen";
 inline constexpr wchar_t ShowOsdValueName[] = L"ShowOsd";
+// How long the movie stays after its first call-out before it is told to end, in milliseconds.
+inline constexpr wchar_t OsdHoldMsValueName[] = L"OsdHoldMs";
 
 }  // namespace contract
