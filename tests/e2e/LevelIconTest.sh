@@ -23,6 +23,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/ScriptSupport.sh"
 fail() {
   echo "FAILED: $*"
   [ -z "${journal:-}" ] || { echo "--- journal"; tail -n 40 "$journal"; }
+  # What the screen showed, kept for a look.
+  if [ -n "${work:-}" ]; then
+    mkdir -p "$root/build/level-icon-test-failed" && cp "$work"/*.png "$root/build/level-icon-test-failed/" 2>/dev/null &&
+      echo "--- the pictures are in build/level-icon-test-failed/"
+  fi
   exit 1
 }
 command -v import >/dev/null && command -v compare >/dev/null || fail "ImageMagick is missing (scripts/setup)"
@@ -121,11 +126,12 @@ wait_until 60 "the program did not register" grep -q ' svc register ' "$journal"
 
 # 1. No value, then 0: no icon, and one BIOS read per showing, as ever.
 hotkey 0x5000041
-shows_like "$work/bare.png" || fail "an icon is shown without LevelIcon"
+# Waited for, so that a passing tooltip or redraw is not taken for an icon; one that is there stays.
+wait_until 5 "an icon is shown without LevelIcon" shows_like "$work/bare.png"
 [ "$(count 'acpi read ')" -eq 1 ] || fail "without LevelIcon a showing read the BIOS $(count 'acpi read ') times"
 set_icon 0
 hotkey 0x5000042
-shows_like "$work/bare.png" || fail "an icon is shown with LevelIcon 0"
+wait_until 5 "an icon is shown with LevelIcon 0" shows_like "$work/bare.png"
 [ "$(count 'acpi read ')" -eq 2 ] || fail "with LevelIcon 0 two showings read the BIOS $(count 'acpi read ') times"
 
 # 2. Turned on while the program runs: there by the next showing; one picture per level.
