@@ -80,7 +80,16 @@ void LevelIconLink::Refresh(TMainForm& form) {
     return;
   }
   if (!icon_) {
-    icon_ = std::make_unique<tray::LevelNotifyIcon>(HandlersFor(form));
+    // The icon is the user's extra: a system that cannot give it its window says so once, and the
+    // program runs on without it.
+    try {
+      icon_ = std::make_unique<tray::LevelNotifyIcon>(HandlersFor(form));
+    } catch (const framework::Exception& error) {
+      if (!reported_)
+        framework::Application().ShowException("The level's icon cannot be shown: " + error.Message());
+      reported_ = true;
+      return;
+    }
     // Turned on since start-up: the level may not have been read yet.
     form.GetLevelText();
   }

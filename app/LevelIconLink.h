@@ -30,6 +30,7 @@ class LevelIconLink {
 
  private:
   std::unique_ptr<tray::LevelNotifyIcon> icon_;
+  bool reported_ = false;
 };
 
 // Whether the user wants the icon: the value 1, and nothing else.
