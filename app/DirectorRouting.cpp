@@ -36,6 +36,7 @@ void Director::OnHotKey(std::uint32_t code) {
   if (framework::Application().Terminated())
     return;
   if (placement.outcome == ShowingOutcome::Shown) {
+    FlashClass0Manipulator::Instance().HoldTime = ReadOsdHoldTime();
     FlashClass0Manipulator::Instance().Show(text, 0, 0);
     busy.Keep();
   } else {
@@ -65,10 +66,12 @@ void Director::OnNotify(std::uint32_t code, bool& handled) {
   const char* text = MainForm->GetLevelText();
   if (framework::Application().Terminated())
     return;
-  if (placement.outcome == ShowingOutcome::Shown)
+  if (placement.outcome == ShowingOutcome::Shown) {
+    FlashClass0Manipulator::Instance().HoldTime = ReadOsdHoldTime();
     FlashClass0Manipulator::Instance().Show(text, 0, 0);
-  else
+  } else {
     FlashClass0Manipulator::Instance().AnnounceWithoutPicture(text);
+  }
 }
 
 OsdPlacement PlaceShowing() {

@@ -34,6 +34,7 @@ const char* TMainForm::GetLevelText() {
   // A read that fails leaves the index at 0, so the first level's text is announced.
   std::uint32_t index = 0;
   bios::Acpi().GetItemValue(LevelItem->ItemId(), &index);
+  LevelIndex = index;
   LevelText = LevelItem->IndexToString(index);
   return LevelText.c_str();
 }

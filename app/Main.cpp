@@ -67,6 +67,7 @@ void TMainForm::TryRegister() {
 }
 
 void TMainForm::FormDestroy(framework::TObject*) {
+  LevelIcon.Remove();
   GdiplusShutdown(GdiplusToken);
   Unregister();
 }
@@ -75,6 +76,7 @@ void TMainForm::FormEndSession(framework::TObject*) {
   // No hot key is delivered to a program on its way out.
   Director::ReleaseHook();
   Unregister();
+  LevelIcon.CloseMenu();
 }
 
 void TMainForm::Unregister() {
@@ -100,6 +102,7 @@ void TMainForm::HotKeyButtonClick(framework::TObject*) {
 void TMainForm::StartResident() {
   ShowWindow(framework::Application().Handle(), SW_HIDE);
   Director::Instance().Reset();
+  LevelIcon.Start(*this);
 }
 
 void TMainForm::Dispatch(framework::TMessage& message) {
@@ -114,12 +117,14 @@ void TMainForm::Dispatch(framework::TMessage& message) {
     case ServiceNotifyMessage:
       if (message.WParam == MessageTag) {
         OnServiceNotify(message);
+        LevelIcon.Refresh(*this);
         return;
       }
       break;
     case HotKeyMessage:
       if (message.WParam == MessageTag) {
         OnHotKeyMessage(message);
+        LevelIcon.Refresh(*this);
         return;
       }
       break;
@@ -128,6 +133,7 @@ void TMainForm::Dispatch(framework::TMessage& message) {
 }
 
 void TMainForm::OnCloseRequest(framework::TMessage&) {
+  LevelIcon.CloseMenu();
   // This form itself, not MainForm: a close request can arrive while the unsupported-model box of the
   // constructor is open, before MainForm is assigned.
   Close();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/LevelIconLink.h"
 #include "bios/BiosItem.h"
 #include "contract/ProcessContract.h"
 #include "framework/Button.h"
@@ -38,6 +39,10 @@ class TMainForm : public framework::TForm {
   bool Registered = false;
   std::unique_ptr<bios::BiosItemA> LevelItem;  // null on a model without the level item
   std::string LevelText;
+  // The value index that the last GetLevelText read, which its text names.
+  std::uint32_t LevelIndex = 0;
+  // The level's icon in the notification area, when the user has it on.
+  LevelIconLink LevelIcon;
 
   void FormDestroy(framework::TObject* sender);
   // The session ends: the hot keys stop and the service forgets the form before the process may be

@@ -6,6 +6,7 @@
 
 #include "contract/ProcessContract.h"
 #include "framework/Registry.h"
+#include "osd/FlashOsdManipulator.h"
 
 namespace {
 
@@ -18,6 +19,18 @@ std::optional<DWORD> ReadDword(HKEY key, const wchar_t* name) {
     return std::nullopt;
   return value;
 }
+
+// The program's key, opened only to read, in the same view as the hot-key codes; nothing when absent.
+std::optional<DWORD> ReadProgramValue(const wchar_t* name) {
+  framework::TRegistry registry(KEY_READ | KEY_WOW64_32KEY);
+  registry.RootKey = HKEY_LOCAL_MACHINE;
+  if (!registry.OpenKey(contract::HotKeyRegistryKey))
+    return std::nullopt;
+  return ReadDword(registry.CurrentKey(), name);
+}
+
+constexpr DWORD ShortestHold = 500;
+constexpr DWORD LongestHold = 10000;
 
 }  // namespace
 
@@ -36,4 +49,11 @@ OsdSettings ReadOsdSettings() {
   if (std::optional<DWORD> show = ReadDword(key, contract::ShowOsdValueName); show && *show <= 1)
     settings.showOsd = *show == 1;
   return settings;
+}
+
+std::int32_t ReadOsdHoldTime() {
+  std::optional<DWORD> hold = ReadProgramValue(contract::OsdHoldMsValueName);
+  if (!hold || *hold < ShortestHold || *hold > LongestHold)
+    return MovieEndDelay;
+  return static_cast<std::int32_t>(*hold);
 }

@@ -51,5 +51,15 @@ inline constexpr std::array<std::uint32_t, 3> DefaultHotKeyCodes{0x5000041, 0x50
 inline constexpr wchar_t OsdMonitorValueName[] = L"OsdMonitor";
 inline constexpr wchar_t OsdOverFullScreenValueName[] = L"OsdOverFullScreen";
 inline constexpr wchar_t ShowOsdValueName[] = L"ShowOsd";
+// How long the movie stays after its first call-out before it is told to end, in milliseconds.
+inline constexpr wchar_t OsdHoldMsValueName[] = L"OsdHoldMs";
+// 1: the level in force is shown by an icon in the notification area; anything else, no icon.
+inline constexpr wchar_t LevelIconValueName[] = L"LevelIcon";
+// The icon's own hidden window (class and caption), the message the shell tells it of the user's
+// doings with, and the icon's number among the window's.
+inline constexpr wchar_t LevelIconClass[] = L"GearShiftLevelIcon";
+inline constexpr wchar_t LevelIconCaption[] = L"Gear Shift";
+inline constexpr std::uint32_t LevelIconCallbackMessage = 0x8001;  // WM_APP + 1
+inline constexpr std::uint32_t LevelIconId = 1;
 
 }  // namespace contract

@@ -1,5 +1,7 @@
 #include "osd/FlashOsdManipulator.h"
 
+#include <algorithm>
+
 #include "framework/Text.h"
 #include "layout/Layout.h"
 #include "osd/FlashOsd.h"
@@ -57,6 +59,7 @@ void FlashClass0Manipulator::Show(const char* text, std::int32_t a, std::int32_t
   B = b;
   // Every Show gives the showing its full time again, counted from now.
   deadline_.SetEnabled(false);
+  deadline_.SetInterval(ShowingDeadline + static_cast<UINT>(std::max(HoldTime - MovieEndDelay, 0)));
   deadline_.SetEnabled(true);
   FlashOsdLayout::Instance().ShowProfile(0);
   // Without a player the OSD would be a top-most sheet over the whole desktop that swallows every
@@ -75,7 +78,7 @@ void FlashClass0Manipulator::AnnounceWithoutPicture(const char* text) {
 
 void FlashClass0Manipulator::OnMovieSignal(std::int32_t kind) {
   if (kind == 0 || kind == 1)
-    StartWaitThread(MovieEndDelay,
+    StartWaitThread(HoldTime,
                     framework::MakeHandler<FlashClass0Manipulator, &FlashClass0Manipulator::BeginEnd>(*this));
 }
 

@@ -62,6 +62,8 @@ class FlashClass0Manipulator {
   std::int32_t A = 0;  // the last Show's two numbers, kept as given
   std::int32_t B = 0;
   std::int32_t Shown = 0;
+  // The wait from the movie's first call-out to "end", taken by the next Show; its deadline grows with it.
+  std::int32_t HoldTime = MovieEndDelay;
   // Told at the end of every showing, once the OSD is hidden; set by whoever runs the showings.
   framework::THandler OnShowingEnded;
 

@@ -24,6 +24,8 @@
 # GS_SCREEN gives the virtual screen another size and depth than 1920x1080x24 (as Xvfb's -screen takes it).
 # The use "two-heads" runs on an Xorg server with two monitors side by side instead of Xvfb
 # (scripts/lib/xorg-two-heads.sh), in a prefix of its own.
+# The use "shell" runs every program of its prefix inside Wine's shell desktop, 1920x1080 with a taskbar
+# and its notification area, in a prefix of its own.
 #
 # GS_WINE_CPUS, a core list as taskset takes it (e.g. 0), pins Xvfb, the wineserver and the processes
 # that Wine starts for the prefix to those cores; benchmarks set it, because work handed between the
@@ -160,6 +162,16 @@ _gs_configure_prefix() {
     "$GS_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
 }
 
+_gs_shell_configure_prefix() {
+  "$GS_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d shell /f &&
+    "$GS_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d 1920x1080 /f
+}
+
+_gs_shell_prefix_configured() {
+  "$GS_WINE" reg query 'HKCU\Software\Wine\Explorer' /v Desktop 2>/dev/null | tr -d '\r' |
+    grep -Eq 'Desktop[[:space:]]+REG_SZ[[:space:]]+shell$'
+}
+
 # Starts the selected prefix's server, ending one left over from an interrupted run, which would hold
 # the prefix with a stale display.
 _gs_server_start() {
@@ -202,6 +214,15 @@ _gs_prefix_up() {
     if ! _gs_xorg_two_heads_configure_prefix >>"$_gs_bootlog" 2>&1; then
       _gs_server_down
       _gs_fail "cannot configure $WINEPREFIX for two heads; see $_gs_bootlog"
+      return 1
+    fi
+    _gs_server_stop
+    _gs_server_start
+  fi
+  if [ "$_gs_use" = shell ] && ! _gs_shell_prefix_configured; then
+    if ! _gs_shell_configure_prefix >>"$_gs_bootlog" 2>&1; then
+      _gs_server_down
+      _gs_fail "cannot configure $WINEPREFIX for the shell desktop; see $_gs_bootlog"
       return 1
     fi
     _gs_server_stop
