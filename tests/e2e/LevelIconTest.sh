@@ -33,20 +33,7 @@ fail() {
 command -v import >/dev/null && command -v compare >/dev/null || fail "ImageMagick is missing (scripts/setup)"
 command -v xdotool >/dev/null || fail "xdotool is missing (scripts/setup)"
 
-work=$(mktemp -d "$root/build/level-icon-test.XXXXXX")
-# shellcheck source=../../scripts/lib/wine-harness.sh
-source "$root/scripts/lib/wine-harness.sh"
-finish() {
-  wine_harness_down
-  rm -rf "$work"
-}
-trap finish EXIT
-trap 'exit 130' INT TERM
-
-journal=$work/journal.txt
-export GEARSHIFT_JOURNAL NKACPI_BIOS
-GEARSHIFT_JOURNAL=$(winpath "$journal")
-: >"$journal"
+script_workspace level-icon-test
 
 wine_harness_up shell >"$work/harness.log" 2>&1 || fail "the Wine harness in the shell desktop: $(cat "$work/harness.log")"
 helpers=$root/$GS_WINE_BUILD/tests/e2e

@@ -31,20 +31,7 @@ command -v Xorg >/dev/null || fail "Xorg is missing (scripts/setup installs xser
 [ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ] || fail "the dummy video driver is missing (scripts/setup)"
 command -v import >/dev/null && command -v convert >/dev/null || fail "ImageMagick is missing (scripts/setup)"
 
-work=$(mktemp -d "$root/build/monitor-test.XXXXXX")
-# shellcheck source=../../scripts/lib/wine-harness.sh
-source "$root/scripts/lib/wine-harness.sh"
-finish() {
-  wine_harness_down
-  rm -rf "$work"
-}
-trap finish EXIT
-trap 'exit 130' INT TERM
-
-journal=$work/journal.txt
-export GEARSHIFT_JOURNAL NKACPI_BIOS
-GEARSHIFT_JOURNAL=$(winpath "$journal")
-: >"$journal"
+script_workspace monitor-test
 
 wine_harness_up two-heads >"$work/harness.log" 2>&1 || fail "the Wine harness on two heads: $(cat "$work/harness.log")"
 helpers=$root/$GS_WINE_BUILD/tests/e2e

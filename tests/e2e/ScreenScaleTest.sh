@@ -21,19 +21,7 @@ fail() {
 }
 command -v import >/dev/null && command -v convert >/dev/null || fail "ImageMagick is missing (scripts/setup)"
 
-work=$(mktemp -d "$root/build/scale-test.XXXXXX")
-# shellcheck source=../../scripts/lib/wine-harness.sh
-source "$root/scripts/lib/wine-harness.sh"
-finish() {
-  wine_harness_down
-  rm -rf "$work"
-}
-trap finish EXIT
-trap 'exit 130' INT TERM
-
-journal=$work/journal.txt
-export GEARSHIFT_JOURNAL NKACPI_BIOS
-GEARSHIFT_JOURNAL=$(winpath "$journal")
+script_workspace scale-test
 
 journal_has() { grep -Eq "$1" "$journal" 2>/dev/null; }
 

@@ -32,3 +32,23 @@ near() {
     [ ${d#-} -le "${3:-48}" ] || return 1
   done
 }
+
+# script_workspace <name>: a work folder of the script's own under build/ ($work, from $root), the Wine
+# harness sourced, and the harness ended and the folder removed when the script ends; the journal that
+# the stand-ins write ($journal, empty), named to them through GEARSHIFT_JOURNAL.
+script_workspace() {
+  work=$(mktemp -d "$root/build/$1.XXXXXX") || fail "cannot make a work folder under $root/build"
+  # shellcheck source=../../scripts/lib/wine-harness.sh
+  source "$root/scripts/lib/wine-harness.sh"
+  trap _script_workspace_finish EXIT
+  trap 'exit 130' INT TERM
+  journal=$work/journal.txt
+  export GEARSHIFT_JOURNAL NKACPI_BIOS
+  GEARSHIFT_JOURNAL=$(winpath "$journal")
+  : >"$journal"
+}
+
+_script_workspace_finish() {
+  wine_harness_down
+  rm -rf "$work"
+}
