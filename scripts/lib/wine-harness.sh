@@ -25,7 +25,7 @@
 # The use "two-heads" runs on an Xorg server with two monitors side by side instead of Xvfb
 # (scripts/lib/xorg-two-heads.sh), in a prefix of its own.
 # The use "shell" runs every program of its prefix inside Wine's shell desktop, 1920x1080 with a taskbar
-# and its notification area, in a prefix of its own.
+# and its notification area, in a prefix of its own; so does any use whose name ends in "-shell".
 #
 # GS_WINE_CPUS, a core list as taskset takes it (e.g. 0), pins Xvfb, the wineserver and the processes
 # that Wine starts for the prefix to those cores; benchmarks set it, because work handed between the
@@ -219,7 +219,7 @@ _gs_prefix_up() {
     _gs_server_stop
     _gs_server_start
   fi
-  if [ "$_gs_use" = shell ] && ! _gs_shell_prefix_configured; then
+  if [[ "$_gs_use" == shell || "$_gs_use" == *-shell ]] && ! _gs_shell_prefix_configured; then
     if ! _gs_shell_configure_prefix >>"$_gs_bootlog" 2>&1; then
       _gs_server_down
       _gs_fail "cannot configure $WINEPREFIX for the shell desktop; see $_gs_bootlog"
